@@ -1,0 +1,6 @@
+#include "common/Clock.h"
+
+SystemClock& SystemClock::instance() {
+    static SystemClock clock;
+    return clock;
+}
