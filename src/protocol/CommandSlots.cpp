@@ -104,7 +104,8 @@ void CommandSlots::SendPendingCommand(const Writer& write, const LogLine& log) {
             QByteArray line = "Out:[";
             for (qint64 i = 0; i < length; ++i) {
                 char hex[4];
-                std::snprintf(hex, sizeof hex, i ? " %02X" : "%02X", unsigned(std::uint8_t(m_transmit[i])));
+                std::snprintf(hex, sizeof hex, i ? " %02X" : "%02X",
+                              unsigned(std::uint8_t(m_transmit[i])));
                 line += hex;
             }
             line += "] send:" + QByteArray::number(written) + " bytes " + DescribeSlot(*chosen);

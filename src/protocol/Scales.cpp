@@ -13,7 +13,8 @@ bool validCode(int code) {
 }
 
 bool validLength(int band, int lengthCode) {
-    return (band == 0 || band == 1) && lengthCode >= FirstLengthCode && lengthCode <= LastLengthCode;
+    return (band == 0 || band == 1) && lengthCode >= FirstLengthCode &&
+           lengthCode <= LastLengthCode;
 }
 
 } // namespace
@@ -47,8 +48,9 @@ int DefaultLengthThresholdCode(int band, int code) {
     }
     if (code < 2 || code > 31)
         return 31;
-    static constexpr int band1[32] = {31, 31, 30, 29, 29, 28, 28, 27, 27, 25, 25, 23, 23, 20, 20, 17,
-                                      17, 15, 15, 15, 13, 13, 13, 11, 11, 11, 10, 10, 10, 9,  9,  9};
+    static constexpr int band1[32] = {31, 31, 30, 29, 29, 28, 28, 27, 27, 25, 25,
+                                      23, 23, 20, 20, 17, 17, 15, 15, 15, 13, 13,
+                                      13, 11, 11, 11, 10, 10, 10, 9,  9,  9};
     return band1[code];
 }
 

@@ -56,8 +56,8 @@ QByteArray BuildInpLine(std::uint8_t w0, std::uint8_t w1, std::uint8_t w2, std::
     const bool ok = ((A + B) & 0xFF) == C;
     const unsigned word = (A + 256 * B) & 0x3FF;
     char text[160];
-    int n = std::snprintf(text, sizeof text, "Inp:[%02X %02X %02X %02X] chsum:%s code:%u ", w0,
-                          w1, w2, w3, ok ? "Ok" : "!!!Err!!!", code);
+    int n = std::snprintf(text, sizeof text, "Inp:[%02X %02X %02X %02X] chsum:%s code:%u ", w0, w1,
+                          w2, w3, ok ? "Ok" : "!!!Err!!!", code);
     if (ok) {
         const size_t room = sizeof text - size_t(n);
         char* tail = text + n;
