@@ -88,6 +88,7 @@ private:
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("detector-sim"));
+    quitOnTerminationSignals(app);
 
     SimOptions options;
     QString message;
@@ -149,6 +150,5 @@ int main(int argc, char* argv[]) {
     }
 
     ConsoleInput input(console, app);
-    quitOnTerminationSignals(app);
     return app.exec();
 }
