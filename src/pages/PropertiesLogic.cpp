@@ -1,5 +1,8 @@
 #include "pages/PropertiesLogic.h"
 
+#include <QLocale>
+#include <cmath>
+
 namespace {
 
 QStringList numberItems(int first, int last, std::initializer_list<int> more) {
@@ -45,6 +48,20 @@ std::optional<double> NewCoefficient(const QString& text) {
     return value;
 }
 
+QString ThresholdCellText(double percent) {
+    QString text = FormatFourDecimals(percent);
+    const QLocale locale;
+    const QString zeroPoint = locale.zeroDigit() + locale.decimalPoint();
+    const qsizetype at = text.startsWith(locale.negativeSign()) ? locale.negativeSign().size() : 0;
+    if (QStringView(text).sliced(at).startsWith(zeroPoint))
+        text.remove(at, locale.zeroDigit().size());
+    return text;
+}
+
+double StoredThresholdPercent(double percent) {
+    return std::round(percent * 10000.0) / 10000.0;
+}
+
 AppSettings SettingsToWrite(const AppSettings& base, const SupplyScale& scale,
                             const PropertiesChoices& choices, const ScaleTables& tables) {
     AppSettings out = base;
@@ -55,9 +72,9 @@ AppSettings SettingsToWrite(const AppSettings& base, const SupplyScale& scale,
     out.displaySignalDuringAlarm = choices.signalDuringAlarm;
     out.displayThresholdExcess = choices.thresholdExcess;
     for (int c = 0; c < ThresholdCodeCount; ++c) {
-        out.pp[c] = tables.ThresholdPercent(ThresholdKind::PP, c);
-        out.mp[c] = tables.ThresholdPercent(ThresholdKind::MP, c);
-        out.bp[c] = tables.ThresholdPercent(ThresholdKind::BP, c);
+        out.pp[c] = StoredThresholdPercent(tables.ThresholdPercent(ThresholdKind::PP, c));
+        out.mp[c] = StoredThresholdPercent(tables.ThresholdPercent(ThresholdKind::MP, c));
+        out.bp[c] = StoredThresholdPercent(tables.ThresholdPercent(ThresholdKind::BP, c));
     }
     for (int d = FirstLengthCode; d <= LastLengthCode; ++d) {
         out.freq0Dist[d] = tables.LengthThresholdCode(0, d);
@@ -68,9 +85,9 @@ AppSettings SettingsToWrite(const AppSettings& base, const SupplyScale& scale,
 
 void FillTables(ScaleTables& tables, const AppSettings& values) {
     for (int c = 0; c < ThresholdCodeCount; ++c) {
-        tables.setThresholdCell(ThresholdKind::PP, c, FormatFourDecimals(values.pp[c]));
-        tables.setThresholdCell(ThresholdKind::MP, c, FormatFourDecimals(values.mp[c]));
-        tables.setThresholdCell(ThresholdKind::BP, c, FormatFourDecimals(values.bp[c]));
+        tables.setThresholdCell(ThresholdKind::PP, c, ThresholdCellText(values.pp[c]));
+        tables.setThresholdCell(ThresholdKind::MP, c, ThresholdCellText(values.mp[c]));
+        tables.setThresholdCell(ThresholdKind::BP, c, ThresholdCellText(values.bp[c]));
     }
     for (int d = FirstLengthCode; d <= LastLengthCode; ++d) {
         tables.setLengthCell(0, d, QString::number(values.freq0Dist[d]));

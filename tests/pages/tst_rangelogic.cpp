@@ -1,30 +1,10 @@
+#include "ReportFrames.h"
 #include "pages/RangeSettingsLogic.h"
 #include "protocol/CommandSlots.h"
 
 #include <QtTest>
 
 namespace {
-
-// A manual-regulation detector with every value inside the page's lists.
-RangeReport plainReport() {
-    RangeReport r;
-    r.cs = 1;
-    r.dev = 0;
-    r.freq = 0;
-    r.reg = 0;
-    r.senspp = 10;
-    r.sensmp = 11;
-    r.sensbp = 12;
-    r.dist = 5;
-    r.vel_min = 1;
-    r.vel_max = 2;
-    r.adr = 3;
-    r.out = 1;
-    r.letter = 1;
-    r.symbol = 2;
-    r.number = 15;
-    return r;
-}
 
 ThresholdLists defaultLists(int codes, bool withNone = true) {
     return BuildThresholdLists(codes, withNone, DefaultThresholdPercent);

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "pages/RangeSettingsLogic.h"
+#include "protocol/Telemetry.h"
+
+#include <cstdint>
+
+// Puts a detector's report into the telemetry table the way its frames would: one message of
+// each code carrying the report's fields, mode "Норма".
+inline void storeReport(TelemetryTable& t, const RangeReport& r) {
+    auto byte = [](unsigned v) { return std::uint8_t(v); };
+    t.StoreFrame(0, byte(r.number & 0x7F), byte((r.symbol & 0x0F) << 1));
+    t.StoreFrame(2, 100, byte(2 << 5));
+    t.StoreFrame(3, byte((r.ctrl_pp_mp << 5) | (r.sensmp & 0x1F)),
+                 byte((3 << 5) | (r.senspp & 0x1F)));
+    t.StoreFrame(4, byte((r.reg << 5) | (r.dist & 0x1F)), byte((4 << 5) | (r.sensbp & 0x1F)));
+    t.StoreFrame(5, byte((r.vel_max << 2) | r.vel_min), byte(5 << 5));
+    t.StoreFrame(6, byte((r.letter << 6) | (r.dev & 7)),
+                 byte((6 << 5) | (r.cs << 4) | (r.adr & 0x0F)));
+    t.StoreFrame(7, 0, byte((7 << 5) | (r.freq << 4) | (r.out << 2)));
+}
+
+// A manual-regulation detector with every value inside the page's lists.
+inline RangeReport plainReport() {
+    RangeReport r;
+    r.cs = 1;
+    r.reg = 0;
+    r.senspp = 10;
+    r.sensmp = 11;
+    r.sensbp = 12;
+    r.dist = 5;
+    r.vel_min = 1;
+    r.vel_max = 2;
+    r.adr = 3;
+    r.out = 1;
+    r.letter = 1;
+    r.symbol = 2;
+    r.number = 15;
+    return r;
+}
