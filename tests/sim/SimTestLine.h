@@ -157,21 +157,28 @@ private:
     int m_fd = -1;
 };
 
-// Runs the event loop until a good frame of that field's message shows the value.
-inline bool waitForField(SlaveLine& line, const QString& name, int value, int timeoutMs = 3000) {
+// Runs the event loop until a good frame of that code satisfies the predicate.
+template <typename Predicate>
+bool waitForFrame(SlaveLine& line, int code, Predicate predicate, int timeoutMs = 3000) {
     QByteArray pending;
     QElapsedTimer t;
     t.start();
-    const int code = codeOfField(name);
     while (t.elapsed() < timeoutMs) {
         QTest::qWait(5);
         pending += line.readAvailable();
         const ScanResult scan = scanFrames(pending);
         for (const LineFrame& f : scan.frames) {
-            if (f.code == code && fieldOf(f, name) == value)
+            if (f.code == code && predicate(f))
                 return true;
         }
         pending = scan.leftover;
     }
     return false;
+}
+
+// Runs the event loop until a good frame of that field's message shows the value.
+inline bool waitForField(SlaveLine& line, const QString& name, int value, int timeoutMs = 3000) {
+    return waitForFrame(
+        line, codeOfField(name), [&](const LineFrame& f) { return fieldOf(f, name) == value; },
+        timeoutMs);
 }

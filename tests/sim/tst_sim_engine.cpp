@@ -45,11 +45,18 @@ struct Rig {
     std::unique_ptr<SlaveLine> line;
 };
 
-// "field=value" checks, each waited for in turn.
+// "field=value", "field>value" or "field<value" checks, each waited for in turn.
 bool waitForAll(SlaveLine& line, const QStringList& checks, QString* failed) {
+    static const QRegularExpression form("^(\\w+)([=<>])(\\d+)$");
     for (const QString& check : checks) {
-        const QStringList parts = check.split('=');
-        if (!waitForField(line, parts[0], parts[1].toInt())) {
+        const QRegularExpressionMatch m = form.match(check);
+        const QString name = m.captured(1), op = m.captured(2);
+        const int value = m.captured(3).toInt();
+        const bool seen = waitForFrame(line, codeOfField(name), [&](const LineFrame& f) {
+            const int actual = fieldOf(f, name);
+            return op == "=" ? actual == value : op == "<" ? actual < value : actual > value;
+        });
+        if (!m.hasMatch() || !seen) {
             *failed = check;
             return false;
         }
@@ -311,6 +318,7 @@ void SimEngineTest::scenariosShowInTheTelemetry_data() {
     QTest::newRow("changed at the detector")
         << "changed" << QStringList{"state=4", "senspp=20", "state=0"};
     QTest::newRow("fault outranks alignment") << "fault in alignment" << QStringList{"state=3"};
+    QTest::newRow("sweep") << "sweep" << QStringList{"aver>950", "aver<70", "aver>950"};
 }
 
 void SimEngineTest::scenariosShowInTheTelemetry() {
@@ -334,6 +342,8 @@ void SimEngineTest::scenariosShowInTheTelemetry() {
         SimSettings changed = sim.settings();
         changed.senspp = 20;
         sim.changeAtDetector(changed, 400);
+    } else if (scenario == "sweep") {
+        sim.setSweep(2000);
     } else if (scenario == "fault in alignment") {
         QVERIFY(rig.line->write(hexBytes("03A5A8")));
         QVERIFY(waitForField(*rig.line, "state", 2));

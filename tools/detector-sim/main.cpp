@@ -10,6 +10,7 @@
 #include <QTime>
 #include <QTimer>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -45,11 +46,14 @@ void printLine(FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
-// Reads whole lines from standard input without ever blocking the event loop.
+// Reads whole lines from standard input without ever blocking the event loop: one read() per
+// readiness notice never blocks. (Standard input is not made non-blocking: that flag would
+// stay on the user's terminal after the program ends.)
 class ConsoleInput : public QObject {
 public:
     ConsoleInput(SimConsole& console, QCoreApplication& app) : m_console(console), m_app(app) {
-        ::fcntl(0, F_SETFL, ::fcntl(0, F_GETFL) | O_NONBLOCK);
+        if (::fcntl(0, F_GETFD) == -1)
+            return; // no standard input at all
         m_notifier = new QSocketNotifier(0, QSocketNotifier::Read, this);
         connect(m_notifier, &QSocketNotifier::activated, this, &ConsoleInput::readAvailable);
     }
@@ -60,7 +64,7 @@ private:
         const ssize_t n = ::read(0, buffer, sizeof buffer);
         if (n <= 0) {
             // End of input (or a background run with none): keep simulating.
-            if (n == 0 || errno != EAGAIN)
+            if (n == 0 || (errno != EAGAIN && errno != EINTR))
                 m_notifier->setEnabled(false);
             return;
         }
