@@ -47,14 +47,13 @@ int factoryLengthCode(int band, int code) {
 }
 
 // "COM7" (any letter case) gives 7; anything else, leading zeros included, gives 0.
-int portNumberOfKey(const QString& key) {
-    if (key.size() < 4 || !key.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) ||
-        key.at(3) == QLatin1Char('0')) {
+int portNumberOfKey(const QByteArray& key) {
+    if (key.size() < 4 || !key.first(3).toUpper().startsWith("COM") || key.at(3) == '0') {
         return 0;
     }
-    const QStringView digits = QStringView(key).sliced(3);
-    for (const QChar c : digits) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+    const QByteArrayView digits = QByteArrayView(key).sliced(3);
+    for (const char c : digits) {
+        if (c < '0' || c > '9') {
             return 0;
         }
     }
@@ -109,12 +108,12 @@ AppSettings readAppSettings(const IniFile& file) {
         file.readInteger(Display, "ThresholdExcess", s.displayThresholdExcess);
     s.comPort = file.readInteger(Connection, "ComPort", s.comPort);
 
-    for (const QString& key : file.keys(Ports)) {
+    for (const QByteArray& key : file.keys(Ports)) {
         const int number = portNumberOfKey(key);
         if (number <= 0) {
             continue;
         }
-        const QString device = file.readString(Ports, key.toLatin1()).trimmed();
+        const QString device = file.readString(Ports, key).trimmed();
         if (!device.isEmpty()) {
             s.portDevices.insert(number, device);
         }

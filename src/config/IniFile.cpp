@@ -38,6 +38,8 @@ struct IniFile::Store {
 namespace {
 
 const char* const Cp1251 = "windows-1251";
+// A file saved as UTF-8 by some editors starts with it; SimpleIni skips it and writes it back.
+const char Utf8Signature[] = "\xEF\xBB\xBF";
 
 QByteArray terminated(QByteArrayView view) {
     return view.toByteArray();
@@ -58,7 +60,7 @@ int firstBinaryByte(const QByteArray& bytes) {
 // blank lines and comments. A text without any of them is not a settings file.
 bool looksLikeIni(const QByteArray& bytes) {
     QByteArrayView text(bytes);
-    if (text.startsWith("\xEF\xBB\xBF")) {
+    if (text.startsWith(Utf8Signature)) {
         text = text.sliced(3);
     }
     bool anyOtherLine = false;
@@ -81,6 +83,34 @@ bool looksLikeIni(const QByteArray& bytes) {
     return !anyOtherLine;
 }
 
+// SimpleIni 4.19 takes a line that opens a section without closing it ("[Ports") for the
+// start of a section name that runs on into the following lines, and every save then adds
+// another copy of those lines. Such a line is turned into a comment: it keeps its text and
+// the lines after it stay in the section they were in.
+QByteArray commentOutUnclosedSections(const QByteArray& bytes) {
+    QByteArray result;
+    result.reserve(bytes.size());
+    qsizetype start = 0;
+    if (bytes.startsWith(Utf8Signature)) {
+        result += Utf8Signature;
+        start = 3;
+    }
+    while (start < bytes.size()) {
+        qsizetype end = start;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') {
+            ++end;
+        }
+        const QByteArrayView line = QByteArrayView(bytes).sliced(start, end - start).trimmed();
+        if (line.startsWith('[') && !line.contains(']')) {
+            result += ';';
+        }
+        const qsizetype next = qMin(end + 1, bytes.size());
+        result += QByteArrayView(bytes).sliced(start, next - start);
+        start = next;
+    }
+    return result;
+}
+
 QString unreadable(const QString& path, const QString& reason) {
     return QStringLiteral("Файл настроек \"%1\" не прочитан: %2").arg(path, reason);
 }
@@ -94,6 +124,8 @@ QString unwritable(const QString& path, const QString& reason) {
 IniFile::IniFile(QString path) : m_path(std::move(path)), m_store(std::make_unique<Store>()) {}
 
 IniFile::~IniFile() = default;
+IniFile::IniFile(IniFile&&) noexcept = default;
+IniFile& IniFile::operator=(IniFile&&) noexcept = default;
 
 bool IniFile::rejectContents(const QString& reason) {
     m_store = std::make_unique<Store>();
@@ -156,7 +188,8 @@ bool IniFile::loadFromBytes(const QByteArray& bytes) {
         return rejectContents(
             QStringLiteral("в нём нет ни одного раздела и ни одной строки ключ=значение"));
     }
-    if (m_store->ini.LoadData(bytes.constData(), static_cast<size_t>(bytes.size())) < 0) {
+    const QByteArray parsed = commentOutUnclosedSections(bytes);
+    if (m_store->ini.LoadData(parsed.constData(), static_cast<size_t>(parsed.size())) < 0) {
         return rejectContents(QStringLiteral("ошибка разбора"));
     }
     return true;
@@ -167,14 +200,24 @@ bool IniFile::hasKey(QByteArrayView section, QByteArrayView key) const {
                                  nullptr) != nullptr;
 }
 
-QStringList IniFile::keys(QByteArrayView section) const {
+QList<QByteArray> IniFile::sections() const {
+    CSimpleIniA::TNamesDepend names;
+    m_store->ini.GetAllSections(names);
+    names.sort(CSimpleIniA::Entry::LoadOrder());
+    QList<QByteArray> result;
+    for (const auto& entry : names) {
+        result.append(QByteArray(entry.pItem));
+    }
+    return result;
+}
+
+QList<QByteArray> IniFile::keys(QByteArrayView section) const {
     CSimpleIniA::TNamesDepend names;
     m_store->ini.GetAllKeys(terminated(section).constData(), names);
     names.sort(CSimpleIniA::Entry::LoadOrder());
-    QStringDecoder decode(Cp1251);
-    QStringList result;
+    QList<QByteArray> result;
     for (const auto& entry : names) {
-        result.append(QString(decode(QByteArrayView(entry.pItem))));
+        result.append(QByteArray(entry.pItem));
     }
     return result;
 }

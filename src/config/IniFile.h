@@ -2,8 +2,8 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
-#include <QStringList>
 #include <memory>
 
 // The program's INI settings file: Windows-style sections and keys found case-insensitively,
@@ -22,8 +22,8 @@ public:
 
     explicit IniFile(QString path);
     ~IniFile();
-    IniFile(const IniFile&) = delete;
-    IniFile& operator=(const IniFile&) = delete;
+    IniFile(IniFile&&) noexcept;
+    IniFile& operator=(IniFile&&) noexcept;
 
     const QString& path() const { return m_path; }
 
@@ -36,8 +36,9 @@ public:
     const QString& loadError() const { return m_loadError; }
 
     bool hasKey(QByteArrayView section, QByteArrayView key) const;
-    // Keys of a section in file order, with the file's own spelling.
-    QStringList keys(QByteArrayView section) const;
+    // Section names and the keys of a section, in file order, as the file spells them.
+    QList<QByteArray> sections() const;
+    QList<QByteArray> keys(QByteArrayView section) const;
 
     QByteArray readBytes(QByteArrayView section, QByteArrayView key,
                          const QByteArray& fallback = {}) const;

@@ -336,13 +336,27 @@ private slots:
         QCOMPARE(readFile(m_path), expected);
     }
 
+    void unclosedSectionLineBecomesAComment() {
+        IniFile ini(m_path);
+        QVERIFY(ini.loadFromBytes("[Koef]\nKdc=2\n[Ports\nCOM7=/dev/ttyUSB0\n"));
+        QCOMPARE(ini.readBytes("Koef", "COM7"), QByteArray("/dev/ttyUSB0"));
+        ini.writeInteger("Connection", "ComPort", 7);
+        const QByteArray saved = ini.serialize();
+        QCOMPARE(saved, QByteArray("[Koef]\nKdc=2\n\n;[Ports\nCOM7=/dev/ttyUSB0\n\n\n"
+                                   "[Connection]\nComPort=7\n"));
+        IniFile again(m_path);
+        QVERIFY(again.loadFromBytes(saved));
+        QCOMPARE(again.serialize(), saved);
+    }
+
     void keysOfASectionInFileOrder() {
         IniFile ini(m_path);
         QVERIFY(ini.loadFromBytes("[Ports]\nCOM7=/dev/ttyUSB0\ncom3=/dev/pts/4\nJunk\n"
                                   "COM2=/dev/pts/5\n[Other]\nCOM1=x\n"));
-        QCOMPARE(ini.keys("ports"), (QStringList{"COM7", "com3", "COM2"}));
+        QCOMPARE(ini.keys("ports"), (QList<QByteArray>{"COM7", "com3", "COM2"}));
         QCOMPARE(ini.readBytes("Ports", "COM2"), QByteArray("/dev/pts/5"));
-        QCOMPARE(ini.keys("Missing"), QStringList());
+        QCOMPARE(ini.keys("Missing"), QList<QByteArray>());
+        QCOMPARE(ini.sections(), (QList<QByteArray>{"Ports", "Other"}));
     }
 
 private:
