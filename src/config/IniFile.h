@@ -8,8 +8,9 @@
 
 // The program's INI settings file: Windows-style sections and keys found case-insensitively,
 // values kept as the file's own 8-bit (Windows-1251) bytes. A write keeps the order of
-// sections and keys, comments and unknown entries; blank lines are normalised and lines that
-// are neither a section, a key=value pair nor a comment are dropped.
+// sections and keys, comments and unknown entries; blank lines are normalised, a line that
+// opens a section without closing it ("[Ports") becomes a comment, and other lines that are
+// neither a section, a key=value pair nor a comment are dropped.
 //
 // Reading never fails: a missing file reads as empty; a file that cannot be used (unreadable,
 // not text, oversized, no INI structure) also reads as empty and loadError() says why. Writes
