@@ -6,6 +6,9 @@
 
 class IniFile;
 
+// The settings file, relative to the working directory of the process.
+inline constexpr char SettingsFileName[] = "VelmoraTuner.ini";
+
 // The program's own settings as stored in VelmoraTuner.ini, with the factory values for
 // everything the file does not hold. Plain data: the window reads it into its controls at
 // start-up and fills one from its controls for the properties page's Apply.
