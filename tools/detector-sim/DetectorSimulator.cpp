@@ -623,6 +623,8 @@ void DetectorSimulator::flushOutput() {
         if (n > 0) {
             m_counters.bytesSent += n;
             m_out.remove(0, int(n));
+            if (m_writeObserver)
+                m_writeObserver(m_counters.bytesSent);
             continue;
         }
         if (n < 0 && errno == EINTR)

@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QList>
 #include <QObject>
+#include <functional>
+#include <functional>
 #include <QStringList>
 #include <QTimer>
 
@@ -117,6 +119,11 @@ public:
     // --- Observation --------------------------------------------------------------------
     QStringList eventLog() const { return m_log; }
     void clearEventLog() { m_log.clear(); }
+    // Called on the simulator's thread right after every write to the port with the total of
+    // bytes sent so far: lets a benchmark time when each byte went onto the line.
+    void setWriteObserver(std::function<void(qint64 totalBytesSent)> observer) {
+        m_writeObserver = std::move(observer);
+    }
     // Also appends every event line, time-stamped, to a file.
     bool setLogFile(const QString& path, QString* error = nullptr);
     // The accepted command frames exactly as they came, oldest first.
@@ -166,6 +173,7 @@ private:
     double m_frameCredit = 0.0;
     int m_patternPos = 0;
     QByteArray m_out;
+    std::function<void(qint64)> m_writeObserver;
 
     SimSignalModel m_signal;
     SimCommandDecoder m_decoder;
