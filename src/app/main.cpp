@@ -1,0 +1,24 @@
+#include "app/Main.h"
+#include "app/ErrorBox.h"
+#include "app/Password.h"
+#include "app/VelmoraApplication.h"
+
+#include <exception>
+
+int main(int argc, char** argv) {
+    VelmoraApplication app(argc, argv);
+    try {
+        app.setApplicationDisplayName(QString::fromUtf8(TfmMain::DesignCaption));
+        TfmMain fmMain;
+        TfrmPassword frmPassword(&fmMain);
+        fmMain.setPasswordDialog(&frmPassword);
+        fmMain.show();
+        return app.exec();
+    } catch (const std::exception& e) {
+        ShowErrorBox(QString::fromLocal8Bit(e.what()));
+        return 0;
+    } catch (...) {
+        ShowErrorBox(QString());
+        return 1;
+    }
+}
