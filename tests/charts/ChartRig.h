@@ -10,6 +10,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 // A window stand-in for the signal displays: it writes down what they report and hands them
 // the choices a test sets.
@@ -22,13 +23,18 @@ public:
     QList<int> notes;
     int wrongMarkerUpdates = 0;
     int averageUnknownShown = 0;
+    std::function<void()> onRecordEvent; // sees the window as the snapshot would
 
     DisplayPage ActivePage() const override { return page; }
     RangeSettings CurrentRangeSettings() const override { return settings; }
     void SetNote(int index) override { notes << index; }
     void UpdateWrongThresholdsMarker() override { ++wrongMarkerUpdates; }
     void ShowAverageLevelUnknown() override { ++averageUnknownShown; }
-    void RecordEvent(const QString& label) override { events << label; }
+    void RecordEvent(const QString& label) override {
+        if (onRecordEvent)
+            onRecordEvent();
+        events << label;
+    }
     QString AlarmNumberCaption() const override { return alarmCaption; }
     void SetAlarmNumberCaption(const QString& caption) override { alarmCaption = caption; }
 };
