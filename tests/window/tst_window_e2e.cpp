@@ -1,0 +1,170 @@
+// The real main window with its real port against the detector simulator on a pseudo-terminal,
+// both on the test's event loop.
+
+#include "DetectorSimulator.h"
+#include "SimPseudoTerminal.h"
+
+#include "app/Main.h"
+#include "common/Clock.h"
+#include "serial/SerialGate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+constexpr int PortNumber = 7;
+
+// A working folder whose settings file maps COM7 to a link to the simulator's terminal and
+// remembers it as the last port; no other serial device is listed.
+struct SimulatorRig {
+    QTemporaryDir dir;
+    QString oldDir = QDir::currentPath();
+    SimPseudoTerminal pty;
+    std::unique_ptr<DetectorSimulator> sim;
+    std::unique_ptr<TfmMain> window;
+    bool ready = false;
+
+    SimulatorRig() {
+        QString error;
+        QDir::setCurrent(dir.path());
+        QDir(dir.path()).mkpath(QStringLiteral("dev"));
+        QDir(dir.path()).mkpath(QStringLiteral("sys"));
+        const QString link = dir.filePath(QStringLiteral("detector"));
+        ready = pty.open(&error) && pty.setLink(link, &error);
+        if (!ready)
+            qWarning("%s", qPrintable(error));
+        QFile ini(dir.filePath(QStringLiteral("VelmoraTuner.ini")));
+        ini.open(QIODevice::WriteOnly);
+        ini.write(QStringLiteral("[Ports]\nCOM%1=%2\n").arg(PortNumber).arg(link).toUtf8());
+        ini.close();
+        sim = std::make_unique<DetectorSimulator>(pty.masterFd());
+        sim->setPseudoTerminal(&pty);
+    }
+    ~SimulatorRig() {
+        window.reset();
+        sim.reset();
+        QDir::setCurrent(oldDir);
+    }
+
+    TfmMain& start(const Clock* clock) {
+        TfmMain::Setup setup;
+        setup.clock = clock;
+        setup.portRoots.dev = dir.filePath(QStringLiteral("dev"));
+        setup.portRoots.sysClassTty = dir.filePath(QStringLiteral("sys"));
+        window = std::make_unique<TfmMain>(setup);
+        window->show();
+        sim->start();
+        return *window;
+    }
+
+    QString text(const char* name) const {
+        return window->findChild<QLabel*>(QLatin1String(name))->text();
+    }
+    int visibleTabs() const {
+        auto* tabs = window->findChild<QTabWidget*>(QStringLiteral("pcMain"));
+        int count = 0;
+        for (int i = 0; i < tabs->count(); ++i)
+            count += tabs->isTabVisible(i) ? 1 : 0;
+        return count;
+    }
+    QByteArray settings() const {
+        QFile file(dir.filePath(QStringLiteral("VelmoraTuner.ini")));
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }
+};
+
+} // namespace
+
+class WindowEndToEndTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void identifiesAndFillsPanel();
+    void silentDetectorReturnsToNoLink();
+    void unpluggedTerminalIsFoundAgain();
+};
+
+void WindowEndToEndTest::identifiesAndFillsPanel() {
+    SimulatorRig rig;
+    QVERIFY(rig.ready);
+    ManualClock clock(1'765'440'000'000);
+    TfmMain& w = rig.start(&clock);
+    QCOMPARE(w.portNumber(), PortNumber);
+    QVERIFY(w.portOpened());
+
+    QTRY_VERIFY_WITH_TIMEOUT(w.connected(), 5000);
+    QCOMPARE(w.activePage(), TfmMain::Page::Range);
+    QCOMPARE(rig.visibleTabs(), 3);
+    QVERIFY(w.shortcutsActive());
+    QVERIFY(rig.settings().contains("ComPort=7"));
+
+    // The model appears with the cycle after the identifying one.
+    QTRY_COMPARE_WITH_TIMEOUT(rig.text("lModel"), QStringLiteral("Ведрис-100"), 5000);
+    QCOMPARE(rig.text("lProg"), QStringLiteral("1.3"));
+    QCOMPARE(rig.text("lOutType"), QStringLiteral("Реле"));
+    QCOMPARE(rig.text("lLetter"), QStringLiteral("1"));
+    QCOMPARE(rig.text("lState"), QStringLiteral("Норма"));
+    QCOMPARE(rig.text("lDist"), QStringLiteral("100  м"));
+    QCOMPARE(rig.text("lRegul"), QStringLiteral("Авто."));
+    QCOMPARE(rig.text("lSens"), QStringLiteral("54  %"));
+    QCOMPARE(rig.text("lSpeed"), QStringLiteral("0.1...6  м/с"));
+    QCOMPARE(rig.text("lPower"), QStringLiteral("15.5  В"));
+    QVERIFY(rig.text("lAver").endsWith(QStringLiteral("  мВ")));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.text("lPosition"), QStringLiteral("C15"), 5000);
+}
+
+void WindowEndToEndTest::silentDetectorReturnsToNoLink() {
+    SimulatorRig rig;
+    QVERIFY(rig.ready);
+    ManualClock clock(1'765'440'000'000);
+    TfmMain& w = rig.start(&clock);
+    QTRY_VERIFY_WITH_TIMEOUT(w.connected(), 5000);
+
+    rig.sim->setSilent(true);
+    QTest::qWait(100); // what was on the line is taken
+    clock.advance(2600);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.text("lState"), QStringLiteral("Пауза"), 2000);
+    QCOMPARE(w.deviceState(), EDevPause);
+    clock.advance(3600);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.text("lState"), QStringLiteral("Нет связи"), 2000);
+    QCOMPARE(rig.text("lModel"), QStringLiteral("---"));
+    QCOMPARE(rig.visibleTabs(), 1);
+    QCOMPARE(w.activePage(), TfmMain::Page::About);
+    QCOMPARE(w.noteText(), QStringLiteral("Ожидание ответа извещателя ..."));
+    QVERIFY(!w.shortcutsActive());
+
+    // The detector speaks again: identified anew.
+    rig.sim->setSilent(false);
+    QTRY_VERIFY_WITH_TIMEOUT(w.connected(), 5000);
+    QVERIFY(w.shortcutsActive());
+}
+
+// Real time: the terminal hangs up, the window goes through pause and loss, re-opens the port
+// every 1.2 s and finds the detector when its terminal is back.
+void WindowEndToEndTest::unpluggedTerminalIsFoundAgain() {
+    SimulatorRig rig;
+    QVERIFY(rig.ready);
+    TfmMain& w = rig.start(nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(w.connected(), 5000);
+
+    QVERIFY(rig.sim->unplug());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.text("lState"), QStringLiteral("Нет связи"), 9000);
+    QCOMPARE(rig.visibleTabs(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(w.noteText(),
+                              QStringLiteral("Невозможно открыть выбранный COM-порт !!!"), 3000);
+    QVERIFY(w.portProblem().contains(QStringLiteral("COM7")));
+
+    QString error;
+    QVERIFY2(rig.sim->replug(&error), qPrintable(error));
+    QTRY_VERIFY_WITH_TIMEOUT(w.connected(), 6000);
+    QVERIFY(w.portProblem().isEmpty());
+}
+
+QTEST_MAIN(WindowEndToEndTest)
+#include "tst_window_e2e.moc"
