@@ -230,6 +230,10 @@ void LoadPosition(RangeSelectors& s, const RangeReport& r) {
     s.units.select(int(r.number % 10));
 }
 
+void ClearPosition(RangeSelectors& s) {
+    s.symbol.position = s.tens.position = s.units.position = -1;
+}
+
 bool PositionReloadWanted(const RangeSelectors& s) {
     return !s.edited || !s.symbol.selected() || !s.tens.selected() || !s.units.selected();
 }

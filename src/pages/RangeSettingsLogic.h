@@ -113,6 +113,8 @@ void LoadFromReport(RangeSelectors& s, const RangeReport& r, const ScaleTables& 
 void PrepareShow(RangeSelectors& s, const RangeReport& r);
 // The position designation selectors from the report.
 void LoadPosition(RangeSelectors& s, const RangeReport& r);
+// The link was given up: the designation selectors lose their selection.
+void ClearPosition(RangeSelectors& s);
 // A Position message reloads the designation unless the user is editing it.
 bool PositionReloadWanted(const RangeSelectors& s);
 

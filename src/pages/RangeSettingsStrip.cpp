@@ -242,6 +242,11 @@ void RangeSettingsStrip::onPositionMessage() {
     mirror();
 }
 
+void RangeSettingsStrip::clearPositionSelection() {
+    ClearPosition(m_s);
+    mirror();
+}
+
 bool RangeSettingsStrip::anyThresholdListDroppedDown() const {
     return m_pp->isDroppedDown() || m_mp->isDroppedDown() || m_bp->isDroppedDown();
 }

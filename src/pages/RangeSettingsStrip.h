@@ -43,6 +43,8 @@ public:
     // Every Position message: the designation selectors appear for good and follow the report
     // unless the user is editing them.
     void onPositionMessage();
+    // The link was given up: the designation selectors lose their selection (they stay shown).
+    void clearPositionSelection();
 
     bool isEdited() const { return m_s.edited; }
     const RangeSelectors& selectors() const { return m_s; }

@@ -199,9 +199,17 @@ void RangeStripTest::positionSelectorsFollowPositionMessages() {
     QCOMPARE(f.text("cbNewPosSymbol") + f.text("cbNewPosNumber1") + f.text("cbNewPosNumber2"),
              QStringLiteral("E42"));
 
-    f.telemetry.Reset(); // another detector: the selectors stay on screen
+    f.strip.clearPositionSelection(); // the link is given up: the selectors stay on screen
+    QCOMPARE(f.widget("cbNewPosNumber2")->currentIndex(), -1);
+    f.telemetry.Reset();
     f.strip.loadOnShow();
     QVERIFY(f.shown("cbNewPosSymbol"));
+    f.choose("cbNewMinSpeed", QStringLiteral("0,4"));
+    f.strip.clearPositionSelection();
+    f.telemetry.StoreFrame(0, 42, 4 << 1); // even while edited, an empty selector is refilled
+    f.strip.onPositionMessage();
+    QCOMPARE(f.text("cbNewPosSymbol") + f.text("cbNewPosNumber1") + f.text("cbNewPosNumber2"),
+             QStringLiteral("E42"));
 }
 
 void RangeStripTest::wrongThresholdsFrame() {
