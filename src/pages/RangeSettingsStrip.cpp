@@ -155,15 +155,17 @@ void RangeSettingsStrip::build() {
     row->addLayout(column(m_apply, m_cancel));
     row->addStretch();
 
-    connect(regul, &QComboBox::activated, this, &RangeSettingsStrip::cbRegulRangeChange);
-    connect(dist, &QComboBox::activated, this, &RangeSettingsStrip::cbDistRangeChange);
-    connect(sens, &QComboBox::activated, this, &RangeSettingsStrip::cbRangeSensChange);
-    for (QComboBox* list : {static_cast<QComboBox*>(m_pp), static_cast<QComboBox*>(m_mp),
-                            static_cast<QComboBox*>(m_bp), static_cast<QComboBox*>(minSpeed),
-                            static_cast<QComboBox*>(maxSpeed), static_cast<QComboBox*>(address),
-                            static_cast<QComboBox*>(letter), static_cast<QComboBox*>(symbol),
-                            static_cast<QComboBox*>(tens), static_cast<QComboBox*>(units)})
-        connect(list, &QComboBox::activated, this, &RangeSettingsStrip::markEdited);
+    // Only the user's choice runs a handler: `activated` is not emitted for programmatic moves.
+    for (const Binding& b : m_bindings) {
+        void (RangeSettingsStrip::*handler)() = &RangeSettingsStrip::markEdited;
+        if (b.combo == regul)
+            handler = &RangeSettingsStrip::cbRegulRangeChange;
+        else if (b.combo == dist)
+            handler = &RangeSettingsStrip::cbDistRangeChange;
+        else if (b.combo == sens)
+            handler = &RangeSettingsStrip::cbRangeSensChange;
+        connect(b.combo, &QComboBox::activated, this, handler);
+    }
     connect(m_apply, &QPushButton::clicked, this, &RangeSettingsStrip::btnApplyRangeClick);
     connect(m_cancel, &QPushButton::clicked, this, &RangeSettingsStrip::btnCancelRangeClick);
 }
