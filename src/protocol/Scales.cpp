@@ -95,6 +95,8 @@ std::optional<int> ParseInteger(const QString& text) {
 }
 
 QString FormatFourDecimals(double value) {
+    // The "#.####" pattern: up to four decimals, no trailing zeros and no zero before the
+    // separator, so one half reads ",5" on a Russian system.
     QString s = QLocale().toString(value, 'f', 4);
     const QString point = QLocale().decimalPoint();
     if (s.contains(point)) {
@@ -103,12 +105,21 @@ QString FormatFourDecimals(double value) {
         if (s.endsWith(point))
             s.chop(point.size());
     }
+    const bool negative = s.startsWith(QLatin1Char('-'));
+    const QString digits = negative ? s.mid(1) : s;
+    if (digits == QLatin1String("0"))
+        return QString();
+    if (digits.startsWith(QLatin1Char('0') + point))
+        s = (negative ? QStringLiteral("-") : QString()) + digits.mid(1);
     return s;
 }
 
 QString FormatRounded(double value) {
-    // Halves away from zero, as the "#" pattern rounds.
-    return QLocale().toString(std::round(value), 'f', 0);
+    // The "#" pattern: nearest integer, halves away from zero, nothing at all for zero.
+    const double rounded = std::round(value);
+    if (rounded == 0.0)
+        return QString();
+    return QLocale().toString(rounded, 'f', 0);
 }
 
 ScaleTables::ScaleTables() {

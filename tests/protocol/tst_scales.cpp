@@ -122,6 +122,12 @@ void ScalesTest::formats_data() {
                            << "25";
     QTest::newRow("14.0625") << "C" << 14.0625 << "14.0625"
                              << "14";
+    QTest::newRow("one half") << "ru_RU" << 0.5 << ",5"
+                              << "1";
+    QTest::newRow("negative quarter") << "ru_RU" << -0.25 << "-,25"
+                                      << "";
+    QTest::newRow("zero") << "C" << 0.0 << ""
+                          << "";
 }
 
 void ScalesTest::formats() {
