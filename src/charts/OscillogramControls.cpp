@@ -49,11 +49,10 @@ QPixmap alarmGlyph() {
 
 } // namespace
 
-OscillogramControls::OscillogramControls(QWidget* parent)
-    : QGroupBox(QStringLiteral("Осциллограмма"), parent) {
-    setObjectName(QStringLiteral("gbOscillogram"));
+OscillogramControls::OscillogramControls(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("OscillogramControls"));
     auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setContentsMargins(2, 2, 2, 2);
     grid->setSpacing(3);
 
     sbLeftAxisUp = arrowButton("sbLeftAxisUp", Qt::UpArrow);

@@ -2,7 +2,7 @@
 
 #include "charts/PlaybackMode.h"
 
-#include <QGroupBox>
+#include <QWidget>
 
 class QButtonGroup;
 class QCheckBox;
@@ -10,10 +10,11 @@ class QLabel;
 class QToolButton;
 class RangeChartModel;
 
-// The group box `gbOscillogram` ("Осциллограмма") of the left panel: Y range and page
-// duration buttons, the three playback buttons and the automatic Y scale box. It only shows
-// the model's state; the RangeOscillogram connects its controls to the handlers.
-class OscillogramControls : public QGroupBox {
+// The contents of the left panel's group box `gbOscillogram` ("Осциллограмма"; the window
+// owns the box and shows it with the Range page): Y range and page duration buttons, the three
+// playback buttons and the automatic Y scale box. It only shows the model's state; the
+// RangeOscillogram connects its controls to the handlers.
+class OscillogramControls : public QWidget {
     Q_OBJECT
 public:
     explicit OscillogramControls(QWidget* parent = nullptr);

@@ -3,7 +3,6 @@
 #include "charts/OscillogramControls.h"
 #include "charts/RangeChartView.h"
 
-#include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QToolButton>
@@ -38,9 +37,6 @@ RangeOscillogram::RangeOscillogram(PollCycle& link, const ScaleTables& tables, c
     : QObject(parent), m_snapshotHost(std::make_unique<SnapshotHost>(host, *this)),
       m_model(link, tables, clock, log), m_host(host), m_chart(new RangeChartView(m_model)),
       m_controls(new OscillogramControls) {
-    // Hidden except while the Range page is shown; stays so when the window lays it out.
-    m_controls->hide();
-    createActions();
     connectControls();
     Prepare();
 }
@@ -57,29 +53,8 @@ RangeChartView* RangeOscillogram::chRange() const {
     return m_chart;
 }
 
-OscillogramControls* RangeOscillogram::gbOscillogram() const {
+OscillogramControls* RangeOscillogram::oscillogramControls() const {
     return m_controls;
-}
-
-void RangeOscillogram::createActions() {
-    const auto add = [this](const char* name, const QKeySequence& key, auto handler) {
-        auto* action = new QAction(this);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setShortcut(key);
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, handler);
-        m_actions << action;
-    };
-    add("actLeftAxisUp", QKeySequence(Qt::CTRL | Qt::Key_A), &RangeOscillogram::sbLeftAxisUpClick);
-    add("actLeftAxisDown", QKeySequence(Qt::CTRL | Qt::Key_S),
-        &RangeOscillogram::sbLeftAxisDownClick);
-    add("actBottomAxisSlow", QKeySequence(Qt::CTRL | Qt::Key_Q),
-        &RangeOscillogram::sbBottomAxisSlowClick);
-    add("actBottomAxisFast", QKeySequence(Qt::CTRL | Qt::Key_W),
-        &RangeOscillogram::sbBottomAxisFastClick);
-    add("actAutoYScale", QKeySequence(Qt::CTRL | Qt::Key_Z),
-        &RangeOscillogram::actAutoYScaleExecute);
-    add("actPlayChange", QKeySequence(Qt::Key_F7), &RangeOscillogram::actPlayChangeExecute);
 }
 
 void RangeOscillogram::connectControls() {
@@ -162,14 +137,6 @@ void RangeOscillogram::sbBottomAxisFastClick() {
     m_model.scale().sbBottomAxisFastClick(m_host.CurrentRangeSettings().chosenRate,
                                           m_chart->width(), m_model.iX());
     changed();
-}
-
-void RangeOscillogram::ShowControls() {
-    m_controls->show();
-}
-
-void RangeOscillogram::tsRangeHide() {
-    m_controls->hide();
 }
 
 void RangeOscillogram::PauseIfShowingBeforeAlarm() {

@@ -1,22 +1,21 @@
 #pragma once
 
+#include "app/WindowParts.h"
 #include "charts/RangeChartModel.h"
 #include "charts/SignalDisplayHost.h"
 
-#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <memory>
 
 class OscillogramControls;
-class QAction;
 class RangeChartView;
 
 // The Range oscillogram as the main window uses it: the model, its chart `chRange`, the
-// controls `gbOscillogram` and their shortcuts, and the handlers under the window design's
-// names. The window places chRange() and gbOscillogram() in its layout, adds actions() to
-// its action list (they are suspended with it), and calls the handlers.
-class RangeOscillogram : public QObject {
+// contents of the group box `gbOscillogram`, and the handlers under the window design's names.
+// The window places chRange() and oscillogramControls() in its layout and calls the handlers;
+// its action list runs them for the shortcuts Ctrl+A/S/Q/W/Z and F7.
+class RangeOscillogram : public QObject, public OscillogramPart {
     Q_OBJECT
 public:
     RangeOscillogram(PollCycle& link, const ScaleTables& tables, const Clock& clock, EventLog* log,
@@ -24,10 +23,7 @@ public:
     ~RangeOscillogram() override;
 
     RangeChartView* chRange() const;
-    OscillogramControls* gbOscillogram() const;
-    // actLeftAxisUp (Ctrl+A), actLeftAxisDown (Ctrl+S), actBottomAxisSlow (Ctrl+Q),
-    // actBottomAxisFast (Ctrl+W), actAutoYScale (Ctrl+Z), actPlayChange (F7).
-    QList<QAction*> actions() const { return m_actions; }
+    OscillogramControls* oscillogramControls() const;
     RangeChartModel& model() { return m_model; }
     const RangeChartModel& model() const { return m_model; }
 
@@ -41,18 +37,15 @@ public:
     // The work of chbAutoYScaleClick: Y limits from the thresholds when the box is checked.
     void AutoYScale();
     void chbAutoYScaleClick() { AutoYScale(); }
-    void actAutoYScaleExecute();
-    void actPlayChangeExecute();
-    void sbLeftAxisUpClick();
-    void sbLeftAxisDownClick();
-    void sbBottomAxisSlowClick();
-    void sbBottomAxisFastClick();
+    void actAutoYScaleExecute() override;
+    void actPlayChangeExecute() override;
+    void sbLeftAxisUpClick() override;
+    void sbLeftAxisDownClick() override;
+    void sbBottomAxisSlowClick() override;
+    void sbBottomAxisFastClick() override;
 
-    // The Range page is shown (gbOscillogram appears) or left (tsRangeHide's share).
-    void ShowControls();
-    void tsRangeHide();
     // An alarm begins on the Range page: "show before alarm" presses pause.
-    void PauseIfShowingBeforeAlarm();
+    void PauseIfShowingBeforeAlarm() override;
     // Thinning restarts from now (another page took the signal, or a page was shown).
     void TouchLastPlotTime() { m_model.TouchLastPlotTime(); }
     // The properties page's Apply sets the plotting rate directly.
@@ -67,7 +60,6 @@ public:
 private:
     class SnapshotHost;
 
-    void createActions();
     void connectControls();
     void changed();
 
@@ -76,5 +68,4 @@ private:
     SignalDisplayHost& m_host;
     QPointer<RangeChartView> m_chart;
     QPointer<OscillogramControls> m_controls;
-    QList<QAction*> m_actions;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/WindowParts.h"
 #include "charts/AlignmentMath.h"
 #include "charts/SignalDisplayHost.h"
 
@@ -14,20 +15,20 @@ class TuneUpChartView;
 // The contents of the alignment page `tsTuneUp`: the current signal and the held maximum in
 // millivolts, the reset button, and the bar chart. The window puts this widget on the page
 // and calls the handlers under the window design's names.
-class TuneUpPage : public QWidget {
+class TuneUpPage : public QWidget, public TuneUpPart {
     Q_OBJECT
 public:
     TuneUpPage(PollCycle& link, RangeOscillogram& range, SignalDisplayHost& host,
                QWidget* parent = nullptr);
 
     // A Signal message while the page is shown and the detector reports alignment.
-    void UpdateTuneUpChart();
-    void tsTuneUpShow();
-    void tsTuneUpHide();
+    void UpdateTuneUpChart() override;
+    void tsTuneUpShow() override;
+    void tsTuneUpHide() override;
     // Also the F8 action on this page.
-    void btnTuneUpClearClick();
+    void btnTuneUpClearClick() override;
     // The detector left alignment for normal guarding or alarm while the page was shown.
-    void DetectorLeftAlignment();
+    void DetectorLeftAlignment() override;
 
     const TuneUpReadings& readings() const { return m_readings; }
     TuneUpChartView* chTuneUp() const { return m_chart; }

@@ -64,10 +64,9 @@ struct WindowRig {
         auto* layout = new QVBoxLayout(&window);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(0);
-        layout->addWidget(range().gbOscillogram());
+        layout->addWidget(range().oscillogramControls());
         layout->addWidget(range().chRange(), 1);
         layout->addWidget(displays.tuneUp(), 1);
-        window.addActions(range().actions());
         window.resize(643, 700);
         window.show();
         range().chRange()->setFixedWidth(643);
@@ -127,7 +126,7 @@ private Q_SLOTS:
     void chartMirrorsTrimmingAndBars();
     void replotsAreCoalesced();
     void snapshotShowsTheEventsPoint();
-    void controlsAndShortcuts();
+    void controlsFollowTheModel();
     void otherPagesTakeNoPoints();
     void alignmentPage();
 };
@@ -232,61 +231,45 @@ void SignalDisplaysTest::snapshotShowsTheEventsPoint() {
     QCOMPARE(ppDrawn, 2); // the first point's and this one's
 }
 
-void SignalDisplaysTest::controlsAndShortcuts() {
+void SignalDisplaysTest::controlsFollowTheModel() {
     WindowRig rig;
     rig.identify();
-    OscillogramControls* c = rig.range().gbOscillogram();
-    QVERIFY(!c->isVisible()); // shown only with the Range page
-    QCOMPARE(c->title(), QStringLiteral("Осциллограмма"));
+    OscillogramControls* c = rig.range().oscillogramControls();
 
-    // Shortcuts act while the group box is hidden (e.g. on the alignment page).
-    QTest::keyClick(&rig.window, Qt::Key_A, Qt::ControlModifier);
-    QCOMPARE(rig.model().scale().OscYMax(), 192);
-    QTest::keyClick(&rig.window, Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(rig.model().scale().OscYMax(), 96);
-    QTest::keyClick(&rig.window, Qt::Key_Q, Qt::ControlModifier);
+    QTest::mouseClick(c->sbBottomAxisSlow, Qt::LeftButton);
     QCOMPARE(rig.model().scale().OscPeriod(), 32);
     rig.chart()->flush();
     QCOMPARE(rig.chart()->periodLabel()->text(), QStringLiteral("32 \u0441"));
-    QTest::keyClick(&rig.window, Qt::Key_W, Qt::ControlModifier);
-    QTest::keyClick(&rig.window, Qt::Key_W, Qt::ControlModifier);
-    rig.chart()->flush();
-    QCOMPARE(rig.chart()->periodLabel()->text(), QStringLiteral("8 s"));
+    // The page follows the chart's width when it is resized: 1243 px hold 19 points a second.
+    rig.chart()->setFixedWidth(1243);
+    QTRY_COMPARE(rig.model().scale().MaxPointsPerPage(), 608);
 
-    rig.range().ShowControls();
-    QVERIFY(c->isVisible());
-    // The buttons reflect the limits: down to [-1, 1] disables the down button.
-    for (int i = 0; i < 6; ++i)
+    // Down to [-1, 1] disables the down button; up enables it again.
+    for (int i = 0; i < 7; ++i)
         QTest::mouseClick(c->sbLeftAxisDown, Qt::LeftButton);
     QCOMPARE(rig.model().scale().OscYMax(), 1);
     QVERIFY(!c->sbLeftAxisDown->isEnabled());
-    QTest::keyClick(&rig.window, Qt::Key_A, Qt::ControlModifier);
+    QTest::mouseClick(c->sbLeftAxisUp, Qt::LeftButton);
     QVERIFY(c->sbLeftAxisDown->isEnabled());
-
-    // Ctrl+Z unchecks (limits stay), then checks and fits the thresholds at once.
-    QTest::keyClick(&rig.window, Qt::Key_Z, Qt::ControlModifier);
-    QVERIFY(!c->chbAutoYScale->isChecked());
     QCOMPARE(rig.model().scale().OscYMax(), 2);
-    QTest::keyClick(&rig.window, Qt::Key_Z, Qt::ControlModifier);
+
+    // A click on the check box: unchecked leaves the limits, checked fits the thresholds.
+    QTest::mouseClick(c->chbAutoYScale, Qt::LeftButton, {},
+                      QPoint(6, c->chbAutoYScale->height() / 2));
+    QVERIFY(!rig.model().autoYScale());
+    QCOMPARE(rig.model().scale().OscYMax(), 2);
+    rig.range().actAutoYScaleExecute();
     QVERIFY(c->chbAutoYScale->isChecked());
     QCOMPARE(rig.model().scale().OscYMax(), 28);
     QCOMPARE(rig.model().scale().OscYMin(), -56);
 
-    // F7: before alarm, pause, play; a click on a playback button selects it alone.
-    QTest::keyClick(&rig.window, Qt::Key_F7);
-    QVERIFY(c->sbOscAlarm->isChecked() && !c->sbOscPlay->isChecked());
-    QTest::keyClick(&rig.window, Qt::Key_F7);
-    QVERIFY(c->sbOscPause->isChecked());
-    QCOMPARE(rig.model().playback(), PlaybackMode::Pause);
-    QTest::keyClick(&rig.window, Qt::Key_F7);
-    QVERIFY(c->sbOscPlay->isChecked());
+    // Playback: one button down at a time, clicked or cycled.
     QTest::mouseClick(c->sbOscPause, Qt::LeftButton);
     QCOMPARE(rig.model().playback(), PlaybackMode::Pause);
     QVERIFY(!c->sbOscPlay->isChecked());
+    rig.range().actPlayChangeExecute();
+    QVERIFY(c->sbOscPlay->isChecked() && !c->sbOscPause->isChecked());
     QCOMPARE(c->sbOscAlarm->toolTip(), QStringLiteral("Показать до тревоги"));
-
-    rig.range().tsRangeHide();
-    QVERIFY(!c->isVisible());
 }
 
 void SignalDisplaysTest::otherPagesTakeNoPoints() {
