@@ -8,8 +8,8 @@ packages=(
     libsimpleini-dev
     libbenchmark-dev
     clang libclang-rt-14-dev
-    xvfb xauth imagemagick
-    fonts-dejavu-core fonts-liberation
+    xvfb xauth imagemagick xdotool
+    fonts-dejavu-core fonts-liberation fonts-wine
 )
 missing=()
 for p in "${packages[@]}"; do

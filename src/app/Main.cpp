@@ -18,6 +18,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QFontMetrics>
+#include <QLineEdit>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -76,6 +78,7 @@ void TfmMain::FormCreate(const Setup& setup) {
     ui->setupUi(this);
     setFont(window_fonts::interfaceFont());
     ui->memoNote->setFont(window_fonts::hintFont());
+    ui->memoNote->installEventFilter(this);
     {
         QPalette note = ui->memoNote->palette();
         note.setColor(QPalette::Base, note.color(QPalette::Button));
@@ -456,9 +459,32 @@ void TfmMain::applyNote(int index) {
     const HintEntry entry = hintEntry(index);
     m_noteIndex = index;
     ui->memoNote->setText(entry.text);
+    ui->memoNote->setToolTip(entry.text);
     ui->memoNote->setCursorPosition(0);
+    fitNoteFont();
     if (entry.colour != HintColour::None)
         setTextColour(ui->memoNote, colourOf(hintColourRgb(entry.colour)));
+}
+
+// The hint line stays one line: a text wider than the line is set in a smaller size of the
+// same face rather than cut off.
+void TfmMain::fitNoteFont() {
+    constexpr int DesignPixels = 15;
+    constexpr int SmallestPixels = 10;
+    QLineEdit* memo = ui->memoNote;
+    const int room = memo->contentsRect().width() - 8;
+    int pixels = DesignPixels;
+    QFont font = window_fonts::hintFont(pixels);
+    while (pixels > SmallestPixels && QFontMetrics(font).horizontalAdvance(memo->text()) > room)
+        font = window_fonts::hintFont(--pixels);
+    if (font != memo->font())
+        memo->setFont(font);
+}
+
+bool TfmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->memoNote && event->type() == QEvent::Resize)
+        fitNoteFont();
+    return QWidget::eventFilter(watched, event);
 }
 
 QString TfmMain::noteText() const {

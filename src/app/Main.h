@@ -151,6 +151,7 @@ public Q_SLOTS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate(const Setup& setup);
@@ -160,6 +161,7 @@ private:
     void ReadSettings();
     void WritePortNumber();
     void applyNote(int index);
+    void fitNoteFont();
     void showPortProblem(const QString& text);
     void fillPortList(const QList<int>& numbers, int selected, const ComPortTable& table);
     void applyOfferedTabs(const std::array<bool, PageCount>& offered);

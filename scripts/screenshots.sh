@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Screenshots of the real window under a virtual X server, for the README: before a detector
+# answers, after identification on the Range page, and on the alignment page. The simulator
+# serves the detector on a pseudo-terminal as in the demo. Writes docs/window-*.png.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+work=$root/run/screenshots
+docs=$root/docs
+
+"$root/scripts/setup.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --target VelmoraTuner detector-sim
+
+rm -rf "$work"
+mkdir -p "$work" "$docs"
+link=$work/detector
+cat >"$work/VelmoraTuner.ini" <<EOF
+[Connection]
+ComPort=1
+[Ports]
+COM1=$link
+EOF
+
+# The screen is the window's design size, so the window fills it exactly.
+xvfb-run -a -s "-screen 0 820x455x24" bash -s "$build" "$work" "$docs" "$link" <<'SESSION'
+set -euo pipefail
+build=$1 work=$2 docs=$3 link=$4
+mkfifo "$work/sim.in"
+"$build/tools/detector-sim/detector-sim" --link "$link" --quiet --no-stream --seed 7 \
+    <"$work/sim.in" >"$work/detector-sim.out" &
+sim=$!
+exec 3>"$work/sim.in"
+for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
+
+cd "$work"
+"$build/src/app/VelmoraTuner" &
+window=$!
+trap 'kill $window $sim 2>/dev/null || true' EXIT
+sleep 3
+import -window root "$docs/window-before-connection.png"
+
+echo "stream on" >&3
+sleep 5
+import -window root "$docs/window-range.png"
+
+id=$(xdotool search --sync --onlyvisible --pid "$window" | head -n1)
+xdotool windowfocus --sync "$id"
+xdotool key --window "$id" F2
+sleep 5
+import -window root "$docs/window-alignment.png"
+echo "quit" >&3
+SESSION
+echo "screenshots: $docs/window-before-connection.png $docs/window-range.png $docs/window-alignment.png"
