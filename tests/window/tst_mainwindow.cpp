@@ -33,6 +33,7 @@ private Q_SLOTS:
     void panelAfterCycles();
     void panelEdgeCases();
     void identificationSurvivesBadThresholdCell();
+    void hintLine();
     void portListShowsPathAndReason();
     void errorInTickShowsErrorBox();
     void closeInNormalModeIsImmediate();
@@ -371,6 +372,33 @@ void MainWindowTest::identificationSurvivesBadThresholdCell() {
     QCOMPARE(w.activePage(), Page::Range);
     QVERIFY(w.commands().HasPendingCommands());
     QVERIFY(rig->logText().contains("Threshold cell BP3 \"abc\" is not a number"));
+}
+
+void MainWindowTest::hintLine() {
+    TfmMain& w = rig->start();
+    QVERIFY(rig->showActive());
+    auto* memo = rig->findTyped<QLineEdit>("memoNote");
+    const auto colour = [memo] { return memo->palette().color(QPalette::Text); };
+    w.SetNote(10);
+    QCOMPARE(w.noteText(), QStringLiteral("Сигнал выше допустимого значения!"));
+    QCOMPARE(colour(), QColor(255, 0, 0));
+    QCOMPARE(memo->font().pixelSize(), 15);
+    QVERIFY(memo->font().bold() && memo->font().italic());
+    // Entry 18 has no colour of its own: the line keeps red.
+    w.SetNote(18);
+    QCOMPARE(w.noteText(), QString());
+    QCOMPARE(colour(), QColor(255, 0, 0));
+    w.SetNote(17);
+    QCOMPARE(w.noteText(), QStringLiteral("Тревога!"));
+    QCOMPARE(colour(), QColor(0, 0, 255));
+    // The longest entry is set smaller so that it stays on one visible line.
+    w.SetNote(12);
+    QVERIFY(w.noteText().startsWith(QStringLiteral("Выберите длину участка.")));
+    QVERIFY(memo->font().pixelSize() < 15);
+    QVERIFY(QFontMetrics(memo->font()).horizontalAdvance(w.noteText()) <
+            memo->contentsRect().width());
+    w.SetNote(6);
+    QCOMPARE(memo->font().pixelSize(), 15);
 }
 
 void MainWindowTest::portListShowsPathAndReason() {
