@@ -29,6 +29,7 @@ private Q_SLOTS:
     void wrongCodeKeepsDialogOpen();
     void linkLossSuspendsShortcuts();
     void alignmentModeSwitchesPages();
+    void alignmentBeforeIdentificationHasNoTab();
     void panelAfterCycles_data();
     void panelAfterCycles();
     void panelEdgeCases();
@@ -276,6 +277,21 @@ void MainWindowTest::alignmentModeSwitchesPages() {
     QCOMPARE(w.noteText(), QStringLiteral("Тревога!"));
     rig->feed(frameOf(report, 5));
     QCOMPARE(rig->text("lAver"), QStringLiteral("---"));
+}
+
+void MainWindowTest::alignmentBeforeIdentificationHasNoTab() {
+    TfmMain& w = rig->start();
+    DetectorReport report;
+    report.state = 2;
+    rig->feed(frameOf(report, 2));
+    QCOMPARE(w.activePage(), Page::TuneUp);
+    QCOMPARE(rig->visibleTabs(), QStringList{QStringLiteral("О нас <F1>")});
+    QCOMPARE(rig->findTyped<QTabWidget>("pcMain")->currentWidget(), rig->widget("tsTuneUp"));
+    // Nobody completes a cycle: the port is tried again and the page control returns to "О нас".
+    rig->silence(1300);
+    QCOMPARE(w.activePage(), Page::About);
+    QCOMPARE(rig->findTyped<QTabWidget>("pcMain")->currentWidget(), rig->widget("tsAbout"));
+    QVERIFY(rig->tuneUp.calls.contains(QStringLiteral("hide")));
 }
 
 void MainWindowTest::panelAfterCycles_data() {
