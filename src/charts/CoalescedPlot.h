@@ -18,6 +18,8 @@ public:
     // Mirror and redraw now, e.g. before the window is captured into a snapshot.
     void flush();
     bool refreshPending() const { return m_refresh.isActive(); }
+    // Mirror without redrawing (what a refresh does before its replot).
+    void mirrorNow() { syncFromModel(); }
 
 Q_SIGNALS:
     void resized();

@@ -11,14 +11,12 @@ QColor colourOf(Rgb rgb) {
 }
 
 // Marker sizes are half extents around the point, so neighbouring markers of a row join
-// into a band even when the page holds more points than the chart has pixels.
+// into a band even when the page holds more points than the chart has pixels. A filled pixmap
+// draws several times faster than a rectangular path, which matters at thousands of markers.
 QCPScatterStyle markerStyle(const RangeSeriesLook& look, int halfWidth) {
-    const double w = 2 * halfWidth + 1;
-    const double h = 2 * look.vertSize + 1;
-    QPainterPath rect;
-    rect.addRect(-w / 2, -h / 2, w, h);
-    // Size 6 keeps the path in pixels (QCustomPlot scales custom paths by size / 6).
-    return QCPScatterStyle(rect, Qt::NoPen, colourOf(look.colour), 6);
+    QPixmap rect(2 * halfWidth + 1, 2 * look.vertSize + 1);
+    rect.fill(colourOf(look.colour));
+    return QCPScatterStyle(rect);
 }
 
 constexpr int BarOutlinePx = 7;

@@ -155,9 +155,9 @@ void SignalDisplaysTest::signalFramesReachTheChart() {
     QVERIFY(!rig.chart()->xAxis->ticks() && !rig.chart()->xAxis->tickLabels());
     QCOMPARE(rig.chart()->yAxis->grid()->pen().style(), Qt::DotLine);
     // Markers: 2 * width + 1 pixels wide, 2 * VertSize + 1 high.
-    const QRectF marker =
-        rig.chart()->graphOf(RangeSeries::PPMax)->scatterStyle().customPath().boundingRect();
-    QCOMPARE(marker.size(), QSizeF(5, 11));
+    const QCPScatterStyle marker = rig.chart()->graphOf(RangeSeries::PPMax)->scatterStyle();
+    QCOMPARE(marker.pixmap().size(), QSize(5, 11));
+    QCOMPARE(marker.pixmap().toImage().pixelColor(2, 5), QColor(0, 0xFF, 0));
     QCOMPARE(rig.chart()->periodLabel()->text(), QStringLiteral("16 s"));
     QCOMPARE(rig.host.notes.last(), 14);
 }
