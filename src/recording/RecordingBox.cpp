@@ -20,11 +20,9 @@ RecordingBox::RecordingBox(const Clock& clock, EventLog* log, QWidget* parent,
     m_recorder.setProblemHandler([this](const QString& message) { showProblem(message); });
 }
 
-// The last snapshots must be on disk before the box (and the window it shows) goes away.
-RecordingBox::~RecordingBox() {
-    m_recorder.setProblemHandler({});
-    m_recorder.waitForSnapshots();
-}
+// The writer finishes the snapshots still queued when it goes away with the recorder; the
+// window's own objects (its log among them) may already be gone then, so nothing is reported.
+RecordingBox::~RecordingBox() = default;
 
 void RecordingBox::build() {
     m_save = new QCheckBox(QStringLiteral("Сохр. <F6>"), this);

@@ -3,7 +3,6 @@
 #include "recording/SnapshotSource.h"
 
 #include <QImage>
-#include <QPointer>
 #include <QWidget>
 
 #include <functional>
