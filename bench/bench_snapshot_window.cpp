@@ -5,7 +5,7 @@
 //
 // The window is a stand-in with what makes its picture expensive: a left panel of labels and
 // lists and an oscillogram full of noisy signal points and threshold markers, at the main
-// window's design size (820 x 455, the argument 820) and maximized on a full-HD screen (1920 x
+// window's initial size (820 x 455, the argument 820) and maximized on a full-HD screen (1920 x
 // 1050). "share_of_20ms" is the mean cost divided by 20 ms; "share_of_tick" divides it by the
 // 1 ms poll period.
 

@@ -157,7 +157,7 @@ void AlarmRecorderTest::names() {
     QVERIFY(QFile::exists(m_dir.filePath(folder + "/" + start)));
 }
 
-// The summary of the design's example, driven through the analysis as the Range page does.
+// A short recording with one alarm, driven through the analysis as the Range page does.
 void AlarmRecorderTest::summaryOfTheExample() {
     AlarmRecorder& recorder = makeRecorder();
     ThresholdAnalysis analysis;
