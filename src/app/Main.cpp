@@ -68,6 +68,12 @@ TfmMain::TfmMain(const Setup& setup, QWidget* parent)
 TfmMain::~TfmMain() {
     if (m_scheduler)
         m_scheduler->stop();
+    // The pages' contents go with the window's widgets; nothing calls them from here on.
+    disconnect(ui->pcMain, nullptr, this, nullptr);
+    m_tuneUp = &m_noTuneUp;
+    m_range = &m_noRange;
+    m_params = &m_noParams;
+    m_oscillogram = &m_noOscillogram;
     delete ui;
 }
 
@@ -620,6 +626,7 @@ void TfmMain::ShowLinkReset() {
 
 void TfmMain::ShowSignal() {
     if (m_activePage == Page::TuneUp) {
+        m_oscillogram->TouchLastPlotTime();
         if (connected() && telemetry().state() == ModeAlignment)
             m_tuneUp->UpdateTuneUpChart();
     } else if (m_activePage == Page::Range) {
@@ -668,6 +675,10 @@ void TfmMain::ReactToSpeed() {
     const QColor text = QApplication::palette().color(QPalette::WindowText);
     setTextColour(ui->lAver, text);
     setTextColour(ui->lPower, text);
+}
+
+void TfmMain::ShowAverageLevelUnknown() {
+    setValue(ui->lAver, noValue());
 }
 
 void TfmMain::ShowAverageLevel() {

@@ -104,6 +104,8 @@ public:
     void RebuildRangeLists();
     // The hint for the active page and the detector's condition (none: the line stays).
     void UpdateHint();
+    // The averaged level reads "---" (the alignment page shows the signal instead).
+    void ShowAverageLevelUnknown();
     void UpdatePages();
 
     // --- LinkView: the poll cycle's reactions -----------------------------------------------

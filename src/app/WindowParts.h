@@ -69,6 +69,9 @@ public:
     virtual void sbLeftAxisDownClick() {}   // Ctrl+S
     // An alarm begins on the Range page: in "show before alarm" the playback pauses.
     virtual void PauseIfShowingBeforeAlarm() {}
+    // A Signal message reached the alignment page: the oscillogram's thinning starts anew
+    // from now.
+    virtual void TouchLastPlotTime() {}
 };
 
 // The properties page (tab "Свойства <F9>", access level 2).

@@ -2,6 +2,7 @@
 #include "app/ErrorBox.h"
 #include "app/Password.h"
 #include "app/VelmoraApplication.h"
+#include "app/WindowPages.h"
 
 #include <exception>
 
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
     try {
         app.setApplicationDisplayName(QString::fromUtf8(TfmMain::DesignCaption));
         TfmMain fmMain;
+        new WindowPages(fmMain); // the window owns its pages
         TfrmPassword frmPassword(&fmMain);
         fmMain.setPasswordDialog(&frmPassword);
         fmMain.show();

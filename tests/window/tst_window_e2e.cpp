@@ -5,9 +5,12 @@
 #include "SimPseudoTerminal.h"
 
 #include "app/Main.h"
+#include "app/WindowPages.h"
 #include "common/Clock.h"
+#include "protocol/CommandSlots.h"
 #include "serial/SerialGate.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -52,12 +55,15 @@ struct SimulatorRig {
         QDir::setCurrent(oldDir);
     }
 
-    TfmMain& start(const Clock* clock) {
+    // With `pages`, the window gets the program's own pages, as the program entry gives them.
+    TfmMain& start(const Clock* clock, bool pages = false) {
         TfmMain::Setup setup;
         setup.clock = clock;
         setup.portRoots.dev = dir.filePath(QStringLiteral("dev"));
         setup.portRoots.sysClassTty = dir.filePath(QStringLiteral("sys"));
         window = std::make_unique<TfmMain>(setup);
+        if (pages)
+            new WindowPages(*window);
         window->show();
         sim->start();
         return *window;
@@ -88,6 +94,7 @@ private Q_SLOTS:
     void identifiesAndFillsPanel();
     void silentDetectorReturnsToNoLink();
     void unpluggedTerminalIsFoundAgain();
+    void programPagesAlignAndCloseToNormal();
 };
 
 void WindowEndToEndTest::identifiesAndFillsPanel() {
@@ -164,6 +171,32 @@ void WindowEndToEndTest::unpluggedTerminalIsFoundAgain() {
     QVERIFY2(rig.sim->replug(&error), qPrintable(error));
     QTRY_VERIFY_WITH_TIMEOUT(w.connected(), 6000);
     QVERIFY(w.portProblem().isEmpty());
+}
+
+// The program's pages in the window: identification fills the Range page's lists, the
+// alignment page puts the detector into alignment, and closing the window there brings it
+// back to normal guarding before the port closes.
+void WindowEndToEndTest::programPagesAlignAndCloseToNormal() {
+    SimulatorRig rig;
+    QVERIFY(rig.ready);
+    ManualClock clock(1'765'440'000'000);
+    TfmMain& w = rig.start(&clock, true);
+    QTRY_VERIFY_WITH_TIMEOUT(w.connected(), 5000);
+    auto* sens = w.findChild<QComboBox*>(QStringLiteral("cbRangeSens"));
+    QVERIFY(sens);
+    QCOMPARE(sens->count(), 33);
+    QCOMPARE(sens->itemText(32), QStringLiteral("---"));
+
+    w.setActivePage(TfmMain::Page::TuneUp);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.text("lState"), QStringLiteral("Юстировка"), 5000);
+    QCOMPARE(rig.sim->state(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(w.noteText(),
+                              QStringLiteral("Выполните юстировку блоков извещателя."), 2000);
+    QVERIFY(rig.text("lSignal") != QStringLiteral("---"));
+
+    QVERIFY(w.close());
+    QVERIFY(!w.commands().HasPendingCommands());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.sim->state(), 0, 2000);
 }
 
 QTEST_MAIN(WindowEndToEndTest)
