@@ -60,6 +60,10 @@ void MainWindowTest::startUpLook() {
     QCOMPARE(w.windowTitle(),
              QStringLiteral("Программа настройки радиоволновых извещателей 1.56.0.0"));
     QVERIFY(w.minimumSize() == QSize(820, 455));
+    QCOMPARE(rig->widget("pLeft")->maximumWidth(), 153);
+    QCOMPARE(rig->widget("gbInfo")->maximumHeight(), 272);
+    QCOMPARE(rig->widget("pNote")->maximumHeight(), 23);
+    QCOMPARE(rig->label("lState")->maximumSize(), QSize(85, 15));
     QCOMPARE(rig->visibleTabs(), QStringList{QStringLiteral("О нас <F1>")});
     QCOMPARE(w.activePage(), Page::About);
     for (const char* name : {"lModel", "lProg", "lOutType", "lLetter", "lDist", "lRegul", "lSens",
@@ -430,6 +434,16 @@ void MainWindowTest::portListShowsPathAndReason() {
     QVERIFY(w.portProblem().contains(QStringLiteral("COM5")));
     QVERIFY(w.portProblem().contains(QStringLiteral("порт отсутствует")));
     QVERIFY(!rig->label("lPortProblem")->isHidden());
+
+    // A port that appears is in the list the next time it drops down (F4 or a click).
+    QDir(rig->dir.path()).mkpath(QStringLiteral("sys/ttyS3"));
+    QFile(rig->dir.filePath(QStringLiteral("dev/ttyS3"))).open(QIODevice::WriteOnly);
+    box->showPopup();
+    box->hidePopup();
+    QCOMPARE(box->count(), 3);
+    QCOMPARE(box->itemText(1), QStringLiteral("COM4"));
+    QCOMPARE(box->currentText(), QStringLiteral("COM5"));
+    QVERIFY(box->itemData(1, Qt::ToolTipRole).toString().endsWith(QStringLiteral("dev/ttyS3")));
 
     // Picking another entry drops the link, shows the waiting hint and refreshes.
     box->setCurrentIndex(0);
