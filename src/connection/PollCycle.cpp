@@ -5,6 +5,7 @@
 #include "log/EventLog.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -84,6 +85,16 @@ void PollCycle::logSupervision(const char* message, qint64 now, qint64 period, q
     log("Now()=" + minutesSecondsOf(now) + " PacketTime=" + minutesSecondsOf(m_packetTimeMs) +
         " period=" + minutesSecondsOfDuration(period) +
         " const=" + minutesSecondsOfDuration(limit));
+}
+
+qint64 PollCycle::msUntilSupervision() const {
+    qint64 limit = PauseAfterMs; // a detect state that stays silent pauses long before it hangs
+    if (m_state == EDevNone)
+        limit = ReselectAfterMs;
+    else if (m_state == EDevPause)
+        limit = LossAfterMs;
+    // The thresholds are strict: act one millisecond past them.
+    return std::max<qint64>(1, m_packetTimeMs + limit + 1 - m_clock.nowMs());
 }
 
 bool PollCycle::supervise(qint64 now) {

@@ -49,6 +49,10 @@ public:
     CommandSlots& commands() { return m_commands; }
     const CommandSlots& commands() const { return m_commands; }
 
+    // Milliseconds from now until the supervision could next act in the current state (at
+    // least 1): a scheduler need not tick for supervision before then.
+    qint64 msUntilSupervision() const;
+
     // Restart the silence count, e.g. after the port was opened again.
     void touchPacketTime();
     qint64 packetTimeMs() const { return m_packetTimeMs; }
