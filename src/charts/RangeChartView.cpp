@@ -61,7 +61,9 @@ RangeChartView::RangeChartView(const RangeChartModel& model, QWidget* parent)
     m_period->position->setType(QCPItemPosition::ptAxisRectRatio);
     m_period->position->setCoords(1, 1);
     m_period->setPositionAlignment(Qt::AlignRight | Qt::AlignBottom);
-    m_period->setPadding(QMargins(0, 0, 3, 2));
+    m_period->setPadding(QMargins(2, 0, 3, 1));
+    // A label of its own over the chart: readable over alarm bars too.
+    m_period->setBrush(palette().window());
     syncFromModel();
 }
 

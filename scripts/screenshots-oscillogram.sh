@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Screenshots of the signal displays in the real window under a virtual X server, against the
+# detector simulator: the Range page with threshold excesses (a noisy signal crossing ПП and
+# МП), the Range page through a simulated alarm (signal shown during the alarm), and the
+# alignment page. Writes docs/oscillogram-excess.png, docs/oscillogram-alarm.png and
+# docs/alignment-chart.png.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+work=$root/run/screenshots-oscillogram
+docs=$root/docs
+
+"$root/scripts/setup.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --target VelmoraTuner detector-sim
+
+rm -rf "$work"
+mkdir -p "$work" "$docs"
+link=$work/detector
+cat >"$work/VelmoraTuner.ini" <<EOF
+[Connection]
+ComPort=1
+[Ports]
+COM1=$link
+[Display]
+SignalDuringAlarm=1
+EOF
+
+# The screen is the window's design size, so the window fills it exactly.
+xvfb-run -a -s "-screen 0 820x455x24" bash -s "$build" "$work" "$docs" "$link" <<'SESSION'
+set -euo pipefail
+build=$1 work=$2 docs=$3 link=$4
+mkfifo "$work/sim.in"
+"$build/tools/detector-sim/detector-sim" --link "$link" --quiet --signal-noise 14 --seed 5 \
+    <"$work/sim.in" >"$work/detector-sim.out" &
+sim=$!
+exec 3>"$work/sim.in"
+for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
+
+cd "$work"
+"$build/src/app/VelmoraTuner" &
+window=$!
+trap 'kill $window $sim 2>/dev/null || true' EXIT
+sleep 16 # identified within seconds; then most of a page of noisy signal
+import -window root "$docs/oscillogram-excess.png"
+
+echo "alarm on" >&3
+sleep 4
+import -window root "$docs/oscillogram-alarm.png"
+echo "alarm off" >&3
+sleep 1
+
+id=$(xdotool search --sync --onlyvisible --pid "$window" | head -n1)
+xdotool windowfocus --sync "$id"
+xdotool key --window "$id" F2
+sleep 5
+import -window root "$docs/alignment-chart.png"
+echo "quit" >&3
+SESSION
+echo "screenshots: $docs/oscillogram-excess.png $docs/oscillogram-alarm.png $docs/alignment-chart.png"
