@@ -20,6 +20,7 @@
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -74,6 +75,12 @@ TfmMain::~TfmMain() {
     m_range = &m_noRange;
     m_params = &m_noParams;
     m_oscillogram = &m_noOscillogram;
+    // What was placed into the window may still refer to the link; it goes first.
+    QList<QPointer<QObject>> placed;
+    for (QObject* child : children())
+        placed << child;
+    for (const QPointer<QObject>& child : std::as_const(placed))
+        delete child.data();
     delete ui;
 }
 
@@ -589,6 +596,8 @@ void TfmMain::cbComPortChange() {
     SetNote(4);
     m_portNumber = portNumberOfEntry(ui->cbComPort->currentText());
     cbComPortDropDown();
+    // Picked by the user: the supervision's next deadline starts from the new state.
+    m_scheduler->supervisionChanged();
 }
 
 void TfmMain::ReselectPort() {

@@ -479,15 +479,14 @@ void MainWindowTest::closeInNormalModeIsImmediate() {
 }
 
 void MainWindowTest::closeInAlignmentWaitsForCommand() {
-    rig->polling = true;
     TfmMain& w = rig->start();
     DetectorReport report;
     report.state = 2;
     rig->feed(telemetryCycle(report));
     rig->channel.clearWritten();
-    // The detector keeps talking while the window waits.
+    // The detector keeps talking while the window waits; each arrival runs a tick.
     QTimer talk;
-    connect(&talk, &QTimer::timeout, [&] { rig->channel.push(frameOf(report, 1)); });
+    connect(&talk, &QTimer::timeout, [&] { rig->feed(frameOf(report, 1)); });
     talk.start(2);
     QVERIFY(w.close());
     talk.stop();
@@ -497,6 +496,7 @@ void MainWindowTest::closeInAlignmentWaitsForCommand() {
     // Three transmissions of the 3-byte frame.
     const QByteArray frame(reinterpret_cast<const char*>(mode.bytes.data()), 3);
     QCOMPARE(rig->channel.written(), frame + frame + frame);
+    QCOMPARE(rig->clock.nowMs(), WindowRig::StartMs);
 }
 
 void MainWindowTest::closeWaitEndsAfterTenSeconds() {
