@@ -12,7 +12,6 @@ class EventLog;
 class PollCycle;
 class ScaleTables;
 class SignalDisplayHost;
-struct ThresholdReading;
 
 // The Range oscillogram's data: the twelve series, the axes and page size, the playback mode
 // and the per-message update that thins, scales, trims and analyses. The chart widget only
