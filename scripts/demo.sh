@@ -35,7 +35,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$build/tools/detector-sim/detector-sim" --link "$link" --quiet </dev/null >"$work/detector-sim.out" &
+# In automatic regulation a detector sets its thresholds from the factory length table: 100 m
+# on the second band is code 23, so the page shows no threshold mismatch.
+"$build/tools/detector-sim/detector-sim" --link "$link" --quiet --senspp 23 --sensmp 23 --sensbp 23 </dev/null >"$work/detector-sim.out" &
 sim_pid=$!
 for _ in $(seq 50); do
     [ -e "$link" ] && break

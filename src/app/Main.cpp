@@ -469,6 +469,9 @@ void TfmMain::SetNote(int index) {
 }
 
 void TfmMain::applyNote(int index) {
+    // The oscillogram asks for its hint at every point; only a change costs a new layout.
+    if (index == m_noteIndex)
+        return;
     const HintEntry entry = hintEntry(index);
     m_noteIndex = index;
     ui->memoNote->setText(entry.text);
@@ -511,6 +514,8 @@ void TfmMain::UpdateHint() {
 }
 
 void TfmMain::showPortProblem(const QString& text) {
+    if (text == ui->lPortProblem->text() && ui->lPortProblem->isHidden() == text.isEmpty())
+        return;
     ui->lPortProblem->setText(text);
     ui->lPortProblem->setVisible(!text.isEmpty());
 }

@@ -90,24 +90,28 @@ void RangeSettingsStrip::build() {
     m_pp = addList("cbRangePP", &RangeSelectors::pp, ppLabel);
     m_mp = addList("cbRangeMP", &RangeSelectors::mp, mpLabel);
     m_bp = addList("cbRangeBP", &RangeSelectors::bp, bpLabel);
+    // Caption over the three labels over the three lists: the strip must fit the window's
+    // 820 px with every list wide enough to read its value.
     auto* boxes = new QGridLayout(thresholds);
-    boxes->setContentsMargins(5, 3, 5, 3);
-    boxes->setHorizontalSpacing(4);
-    boxes->setVerticalSpacing(0);
+    boxes->setContentsMargins(5, 2, 5, 4);
+    boxes->setHorizontalSpacing(6);
+    boxes->setVerticalSpacing(1);
+    auto* thresholdsCaption = addLabel("lThresholds", QStringLiteral("Пороги"));
+    thresholdsCaption->setParent(thresholds);
+    thresholdsCaption->setAlignment(Qt::AlignHCenter);
+    boxes->addWidget(thresholdsCaption, 0, 0, 1, 3);
     int at = 0;
     for (auto [label, list] :
          {std::pair<QLabel*, QComboBox*>{ppLabel, m_pp}, {mpLabel, m_mp}, {bpLabel, m_bp}}) {
         label->setParent(thresholds);
         list->setParent(thresholds);
-        boxes->addWidget(label, 0, at, Qt::AlignRight);
-        boxes->addWidget(list, 0, at + 1);
-        at += 2;
+        boxes->addWidget(label, 1, at, Qt::AlignHCenter);
+        boxes->addWidget(list, 2, at);
+        ++at;
     }
     m_wrongThresholds = new OutlineFrame(QColor(0xFF, 0x00, 0x00), 3, thresholds);
     m_wrongThresholds->setObjectName(QStringLiteral("shWrongThresholds"));
     m_wrongThresholds->hide();
-    auto* thresholdsCaption = addLabel("lThresholds", QStringLiteral("Пороги"));
-    thresholdsCaption->setAlignment(Qt::AlignHCenter);
 
     auto* minLabel = addLabel("lNewMinSpeed", QStringLiteral("Vмин:"));
     auto* minSpeed = addList("cbNewMinSpeed", &RangeSelectors::minSpeed, minLabel);
@@ -136,24 +140,47 @@ void RangeSettingsStrip::build() {
     for (QPushButton* button : {m_apply, m_cancel})
         button->setFocusPolicy(Qt::TabFocus);
 
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(6, 4, 6, 4);
-    row->setSpacing(8);
-    row->addLayout(column(regulLabel, regul));
-    row->addLayout(column(distLabel, dist));
-    row->addLayout(column(sensLabel, sens));
-    row->addLayout(column(thresholdsCaption, thresholds));
-    row->addLayout(column(minLabel, minSpeed));
-    row->addLayout(column(maxLabel, maxSpeed));
-    row->addLayout(column(addressLabel, address));
-    row->addLayout(column(m_letterLabel, letter));
+    // Two lines of selectors beside the threshold panel and the buttons: in one line the strip
+    // would not fit the window's 820 px without squeezing lists below their values.
+    auto* settingsLine = new QHBoxLayout;
+    settingsLine->setSpacing(8);
+    settingsLine->addLayout(column(regulLabel, regul));
+    settingsLine->addLayout(column(distLabel, dist));
+    settingsLine->addLayout(column(sensLabel, sens));
+    settingsLine->addStretch();
     auto* positionColumn = new QVBoxLayout;
     positionColumn->setSpacing(2);
     positionColumn->addWidget(m_newPosLabel);
     positionColumn->addLayout(position);
-    row->addLayout(positionColumn);
-    row->addLayout(column(m_apply, m_cancel));
-    row->addStretch();
+    auto* unitLine = new QHBoxLayout;
+    unitLine->setSpacing(8);
+    unitLine->addLayout(column(minLabel, minSpeed));
+    unitLine->addLayout(column(maxLabel, maxSpeed));
+    unitLine->addLayout(column(addressLabel, address));
+    unitLine->addLayout(column(m_letterLabel, letter));
+    unitLine->addLayout(positionColumn);
+    unitLine->addStretch();
+    auto* lines = new QVBoxLayout;
+    lines->setSpacing(2);
+    lines->addLayout(settingsLine);
+    lines->addLayout(unitLine);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(m_apply);
+    buttons->addStretch();
+    buttons->addWidget(m_cancel);
+
+    auto* strip = new QHBoxLayout(this);
+    strip->setContentsMargins(6, 2, 6, 4);
+    strip->setSpacing(8);
+    strip->addLayout(lines);
+    strip->addWidget(thresholds, 0, Qt::AlignVCenter);
+    strip->addLayout(buttons);
+    strip->addStretch();
+
+    // A crowded strip must not squeeze a list below its contents: a value hidden behind the
+    // arrow is no use to the engineer.
+    for (const Binding& b : m_bindings)
+        b.combo->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
     // Only the user's choice runs a handler: `activated` is not emitted for programmatic moves.
     for (const Binding& b : m_bindings) {

@@ -95,6 +95,7 @@ private Q_SLOTS:
     void silentDetectorReturnsToNoLink();
     void unpluggedTerminalIsFoundAgain();
     void programPagesAlignAndCloseToNormal();
+    void rangePageShowsTheThresholdsReadably();
 };
 
 void WindowEndToEndTest::identifiesAndFillsPanel() {
@@ -198,6 +199,29 @@ void WindowEndToEndTest::programPagesAlignAndCloseToNormal() {
     QVERIFY(w.close());
     QVERIFY(!w.commands().HasPendingCommands());
     QTRY_COMPARE_WITH_TIMEOUT(rig.sim->state(), 0, 2000);
+}
+
+void WindowEndToEndTest::rangePageShowsTheThresholdsReadably() {
+    SimulatorRig rig;
+    QVERIFY(rig.ready);
+    TfmMain& w = rig.start(&SystemClock::instance(), true);
+    w.resize(w.minimumSize());
+    QTRY_VERIFY_WITH_TIMEOUT(w.connected(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.activePage(), TfmMain::Page::Range, 5000);
+    // Automatic regulation at 100 m on the second band: code 23 for all three thresholds,
+    // each list as wide as its widest item at the window's smallest size.
+    const QList<std::pair<const char*, const char*>> expected{
+        {"cbRangePP", "47"}, {"cbRangeMP", "47"}, {"cbRangeBP", "59"}};
+    for (const auto& [name, text] : expected) {
+        auto* list = w.findChild<QComboBox*>(QLatin1String(name));
+        QVERIFY(list);
+        QTRY_COMPARE_WITH_TIMEOUT(list->currentText(), QString::fromLatin1(text), 3000);
+        QVERIFY2(list->width() >= list->sizeHint().width(),
+                 qPrintable(QStringLiteral("%1: %2 px of %3")
+                                .arg(name)
+                                .arg(list->width())
+                                .arg(list->sizeHint().width())));
+    }
 }
 
 QTEST_MAIN(WindowEndToEndTest)
