@@ -49,6 +49,17 @@ xdotool windowfocus --sync "$id"
 xdotool key --window "$id" F2
 sleep 5
 import -window root "$docs/window-alignment.png"
+
+# The developer code (src/app/AccessCodes.h) opens the properties page.
+xdotool key --window "$id" F3
+sleep 1
+xdotool key --window "$id" F10
+sleep 1
+xdotool type 582 # the modal dialog has the focus
+xdotool key Return
+sleep 2
+import -window root "$docs/window-properties.png"
 echo "quit" >&3
 SESSION
-echo "screenshots: $docs/window-before-connection.png $docs/window-range.png $docs/window-alignment.png"
+echo "screenshots: $docs/window-before-connection.png $docs/window-range.png" \
+    "$docs/window-alignment.png $docs/window-properties.png"

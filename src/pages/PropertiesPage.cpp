@@ -60,7 +60,7 @@ QComboBox* coefficientBox(const char* name, bool editable, QWidget* parent) {
     box->setObjectName(QLatin1String(name));
     box->setEditable(true);
     box->setEnabled(editable);
-    box->setMinimumContentsLength(8);
+    box->setMinimumContentsLength(5); // "14,33"
     return box;
 }
 
@@ -115,11 +115,17 @@ void PropertiesPage::build() {
     m_apply->setToolTip(QStringLiteral("Задать параметры устройства"));
     m_apply->setEnabled(false);
 
+    // The three groups side by side need the page's whole width at 820 px: Apply sits under
+    // the coefficients, and every caption of the design is shown whole.
+    auto* coefficientsColumn = new QVBoxLayout;
+    coefficientsColumn->addWidget(buildCoefficients());
+    coefficientsColumn->addStretch();
+    coefficientsColumn->addWidget(m_apply);
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(buildCoefficients());
+    bottom->setSpacing(4);
+    bottom->addLayout(coefficientsColumn);
     bottom->addWidget(buildExtras());
     bottom->addWidget(buildThresholdDisplay());
-    bottom->addWidget(m_apply, 0, Qt::AlignBottom);
     bottom->addStretch();
 
     auto* page = new QVBoxLayout(this);
@@ -141,6 +147,7 @@ QWidget* PropertiesPage::buildCoefficients() {
     m_urd = coefficientBox("cbUrd", false, group);
     m_newUrd = coefficientBox("cbNewUrd", true, group);
     auto* grid = new QGridLayout(group);
+    grid->setHorizontalSpacing(4);
     grid->addWidget(new QLabel(QStringLiteral("Текущие"), group), 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("Новые"), group), 0, 2);
     grid->addWidget(new QLabel(QStringLiteral("Kdc:"), group), 1, 0);
@@ -164,13 +171,15 @@ QWidget* PropertiesPage::buildExtras() {
     m_signalDuringAlarm =
         new QCheckBox(QStringLiteral("Отображать сигнал во время трквоги"), group);
     m_signalDuringAlarm->setObjectName(QStringLiteral("cbDisplaySignalDuringAlarm"));
+    // Each caption over its list: beside it the long captions would not fit.
     auto* grid = new QGridLayout(group);
+    grid->setVerticalSpacing(1);
     grid->addWidget(new QLabel(QStringLiteral("Прореживание сигнала до отсчетов/сек"), group), 0,
                     0);
-    grid->addWidget(m_selectFilter, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Кол-во отбрасываемых скачков >10%"), group), 1, 0);
-    grid->addWidget(m_tenPercentFilter, 1, 1);
-    grid->addWidget(m_signalDuringAlarm, 2, 0, 1, 2);
+    grid->addWidget(m_selectFilter, 1, 0, Qt::AlignLeft);
+    grid->addWidget(new QLabel(QStringLiteral("Кол-во отбрасываемых скачков >10%"), group), 2, 0);
+    grid->addWidget(m_tenPercentFilter, 3, 0, Qt::AlignLeft);
+    grid->addWidget(m_signalDuringAlarm, 4, 0);
     return group;
 }
 
@@ -179,6 +188,7 @@ QWidget* PropertiesPage::buildThresholdDisplay() {
     group->setObjectName(QStringLiteral("rgThresholds"));
     m_thresholds = new QButtonGroup(group);
     auto* column = new QVBoxLayout(group);
+    column->setSpacing(2);
     const QStringList items = ThresholdExcessItems();
     for (int i = 0; i < items.size(); ++i) {
         auto* choice = new QRadioButton(items.at(i), group);
