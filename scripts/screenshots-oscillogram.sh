@@ -31,7 +31,8 @@ xvfb-run -a -s "-screen 0 820x455x24" bash -s "$build" "$work" "$docs" "$link" <
 set -euo pipefail
 build=$1 work=$2 docs=$3 link=$4
 mkfifo "$work/sim.in"
-"$build/tools/detector-sim/detector-sim" --link "$link" --quiet --signal-noise 14 --seed 5 \
+"$build/tools/detector-sim/detector-sim" --link "$link" --quiet --signal-noise 22 --seed 5 \
+    --senspp 23 --sensmp 23 --sensbp 23 \
     <"$work/sim.in" >"$work/detector-sim.out" &
 sim=$!
 exec 3>"$work/sim.in"
