@@ -150,33 +150,6 @@ QString ThresholdText(double percent) {
     return FormatRounded(percent);
 }
 
-DetectorThresholdLists ThresholdListsForDetector(const ScaleTables& tables, bool cs) {
-    static constexpr ThresholdKind kinds[] = {ThresholdKind::PP, ThresholdKind::MP,
-                                              ThresholdKind::BP};
-    DetectorThresholdLists out;
-    const int codes = cs ? ThresholdCodeCount : ThresholdListFallback + 1;
-    for (int c = 0; c < codes; ++c) {
-        out.lists.sens << SensitivityText(c);
-        for (ThresholdKind kind : kinds) {
-            const std::optional<double> percent = tables.ThresholdPercentStrict(kind, c);
-            if (!percent) {
-                out.error =
-                    QStringLiteral("Таблица порогов, строка %1, столбец %2: \"%3\" не число")
-                        .arg(int(kind) + 1)
-                        .arg(c + 1)
-                        .arg(tables.thresholdCell(kind, c));
-                return out;
-            }
-            QStringList& list = kind == ThresholdKind::PP   ? out.lists.pp
-                                : kind == ThresholdKind::MP ? out.lists.mp
-                                                            : out.lists.bp;
-            list << ThresholdText(*percent);
-        }
-    }
-    out.lists.sens << NoSensitivityText;
-    return out;
-}
-
 void SetThresholdLists(RangeSelectors& s, const ThresholdLists& lists) {
     s.sens.items = lists.sens;
     s.pp.items = lists.pp;

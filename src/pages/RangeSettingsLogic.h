@@ -94,15 +94,6 @@ ThresholdLists BuildThresholdLists(int codes, bool withNoneEntry, PercentOf perc
 QString SensitivityText(int code);
 QString ThresholdText(double percent);
 
-// Lists for a newly identified detector: 32 codes when it reports cs, else 19, then "---". The
-// threshold cells are parsed strictly: at a cell that is not a number the lists stop where they
-// are (without "---") and `error` names the cell.
-struct DetectorThresholdLists {
-    ThresholdLists lists;
-    QString error;
-};
-DetectorThresholdLists ThresholdListsForDetector(const ScaleTables& tables, bool cs);
-
 // New lists; the four threshold selectors lose their selection.
 void SetThresholdLists(RangeSelectors& s, const ThresholdLists& lists);
 

@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
-#include <stdexcept>
 
 namespace {
 
@@ -229,13 +228,6 @@ void RangeSettingsStrip::mirror() {
 void RangeSettingsStrip::setThresholdLists(const ThresholdLists& lists) {
     SetThresholdLists(m_s, lists);
     mirror();
-}
-
-void RangeSettingsStrip::rebuildListsForDetector() {
-    const DetectorThresholdLists built = ThresholdListsForDetector(m_tables, report().cs == 1);
-    setThresholdLists(built.lists);
-    if (!built.error.isEmpty())
-        throw std::runtime_error(built.error.toStdString());
 }
 
 void RangeSettingsStrip::loadOnShow() {

@@ -32,11 +32,6 @@ public:
     // Returns whether it did.
     bool repairAddressOnShow();
 
-    // A newly identified detector: lists for its sensitivity range from the threshold table.
-    // Throws std::runtime_error naming the cell when a threshold cell is not a number; the
-    // entries before that cell stay.
-    void rebuildListsForDetector();
-
     // Visibility decided by the information panel's reactions.
     void setAddressVisible(bool visible);
     void setLetterEnabled(bool enabled);

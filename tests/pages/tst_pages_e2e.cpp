@@ -9,6 +9,7 @@
 #include "connection/PollCycle.h"
 #include "connection/PollScheduler.h"
 #include "pages/RangeSettingsStrip.h"
+#include "protocol/DevicePanel.h"
 #include "serial/SerialGate.h"
 
 #include <QComboBox>
@@ -23,10 +24,13 @@ class PageView : public LinkView {
 public:
     RangeSettingsStrip* strip = nullptr;
     PollCycle* cycle = nullptr;
+    const ScaleTables* tables = nullptr;
     QStringList errors;
 
     void IdentifyDetector() override {
-        strip->rebuildListsForDetector();
+        const panel::IdentificationLists lists =
+            panel::buildIdentificationLists(cycle->telemetry().cs(), *tables);
+        strip->setThresholdLists({lists.sensitivity, lists.pp, lists.mp, lists.bp});
         if (cycle->telemetry().reg() == 3)
             cycle->commands().RequestAutomaticRegulation();
         strip->loadOnShow(); // the Range page becomes the active page
@@ -64,6 +68,7 @@ struct Rig {
         sim->setPseudoTerminal(&pty);
         view.strip = &strip;
         view.cycle = &cycle;
+        view.tables = &tables;
         QObject::connect(&gate, &SerialGate::readyRead, &scheduler, &PollScheduler::onBytesArrived);
         ready = gate.openDevice(pty.slavePath());
         if (!ready)

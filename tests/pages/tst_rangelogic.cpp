@@ -49,7 +49,6 @@ private Q_SLOTS:
     void wrongThresholdsFrame_data();
     void wrongThresholdsFrame();
     void positionDesignation();
-    void detectorListsFollowChecksumAndStopAtBadCell();
 };
 
 void RangeLogicTest::unchangedApplyQueuesNothing_data() {
@@ -374,28 +373,6 @@ void RangeLogicTest::positionDesignation() {
     QVERIFY(!PositionReloadWanted(s)); // the user is editing
     s.units.position = -1;
     QVERIFY(PositionReloadWanted(s));
-}
-
-void RangeLogicTest::detectorListsFollowChecksumAndStopAtBadCell() {
-    ScaleTables tables;
-    DetectorThresholdLists built = ThresholdListsForDetector(tables, false);
-    QVERIFY(built.error.isEmpty());
-    QCOMPARE(built.lists.sens.size(), 20);
-    QCOMPARE(built.lists.sens.at(18), QStringLiteral("64"));
-    QCOMPARE(built.lists.sens.last(), NoSensitivityText);
-    QCOMPARE(built.lists.pp.mid(0, 3), (QStringList{"11", "13", "14"}));
-
-    built = ThresholdListsForDetector(tables, true);
-    QCOMPARE(built.lists.sens.size(), 33);
-    QCOMPARE(built.lists.bp.size(), 32);
-
-    tables.setThresholdCell(ThresholdKind::MP, 5, QStringLiteral("abc"));
-    built = ThresholdListsForDetector(tables, true);
-    QVERIFY(built.error.contains(QStringLiteral("abc")));
-    QCOMPARE(built.lists.sens.size(), 6);
-    QCOMPARE(built.lists.pp.size(), 6);
-    QCOMPARE(built.lists.mp.size(), 5);
-    QVERIFY(!built.lists.sens.contains(NoSensitivityText));
 }
 
 QTEST_GUILESS_MAIN(RangeLogicTest)

@@ -62,7 +62,6 @@ private Q_SLOTS:
     void addressRepairOnShow();
     void positionSelectorsFollowPositionMessages();
     void wrongThresholdsFrame();
-    void identificationListsStopAtBadCell();
 };
 
 void RangeStripTest::startsAsDesigned() {
@@ -237,21 +236,6 @@ void RangeStripTest::wrongThresholdsFrame() {
     f.choose("cbNewMinSpeed", QStringLiteral("0,4"));
     f.strip.UpdateWrongThresholdsMarker();
     QVERIFY(!f.shown("shWrongThresholds"));
-}
-
-void RangeStripTest::identificationListsStopAtBadCell() {
-    RangeReport r = plainReport();
-    r.cs = 0;
-    Fixture f(r);
-    f.strip.rebuildListsForDetector();
-    QCOMPARE(f.widget("cbRangeSens")->count(), 20);
-    QCOMPARE(f.widget("cbRangeBP")->count(), 19);
-    QCOMPARE(f.widget("cbRangeBP")->currentIndex(), -1);
-
-    f.tables.setThresholdCell(ThresholdKind::BP, 2, QStringLiteral(""));
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, f.strip.rebuildListsForDetector());
-    QCOMPARE(f.widget("cbRangeSens")->count(), 3);
-    QCOMPARE(f.widget("cbRangeBP")->count(), 2);
 }
 
 QTEST_MAIN(RangeStripTest)
