@@ -47,7 +47,7 @@ public:
     // An alarm begins on the Range page: "show before alarm" presses pause.
     void PauseIfShowingBeforeAlarm() override;
     // Thinning restarts from now (another page took the signal, or a page was shown).
-    void TouchLastPlotTime() { m_model.TouchLastPlotTime(); }
+    void TouchLastPlotTime() override { m_model.TouchLastPlotTime(); }
     // The properties page's Apply sets the plotting rate directly.
     void SetSamplesPerSec(int rate) { m_model.scale().setSamplesPerSec(rate); }
     // A recording starts: the analysis' latches and counters restart.

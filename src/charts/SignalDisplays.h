@@ -12,9 +12,9 @@ class RangeOscillogram;
 class ScaleTables;
 class TuneUpPage;
 
-// Both signal displays together, and the route of every Signal message to the display of the
-// active page. The main window creates one, places its widgets and calls ShowSignal() from its
-// LinkView::ShowSignal().
+// Both signal displays together: the Range oscillogram and the alignment page, which shares its
+// thinning. The main window creates one, places its widgets and routes each Signal message to
+// the display of its active page.
 class SignalDisplays : public QObject {
     Q_OBJECT
 public:
@@ -26,11 +26,7 @@ public:
     // The contents of tsTuneUp.
     TuneUpPage* tuneUp() const;
 
-    void ShowSignal();
-
 private:
-    PollCycle& m_link;
-    SignalDisplayHost& m_host;
     RangeOscillogram* m_range = nullptr;
     QPointer<TuneUpPage> m_tuneUp;
 };

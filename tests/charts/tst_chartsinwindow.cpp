@@ -124,11 +124,15 @@ void ChartsInWindowTest::oscillogramOnTheRangePage() {
     QCOMPARE(chart->yAxis->range().upper, 34.0);
     QCOMPARE(rig.window->noteIndex(), 14);
 
-    // On another page the oscillogram takes no points.
+    // On another page the oscillogram takes no points; back on the Range page its X axis goes
+    // on without a gap.
     rig.key(Qt::Key_F1);
     rig.sendSignals(3, 451);
     QCOMPARE(rig.model().series(RangeSeries::Signal).count(), 8);
     QVERIFY(!rig.widget("gbOscillogram")->isVisible());
+    rig.key(Qt::Key_F3);
+    rig.sendSignals(1, 451);
+    QCOMPARE(rig.model().series(RangeSeries::Signal).newest().x, 8.0);
 }
 
 void ChartsInWindowTest::shortcutsReachTheOscillogram() {
@@ -205,6 +209,11 @@ void ChartsInWindowTest::alignmentPage() {
     QVERIFY(rig.window->commands().slot(CommandCode::Mode).pending);
     QCOMPARE(rig.window->commands().slot(CommandCode::Mode).o_state(), 1u);
     QCOMPARE(rig.window->noteIndex(), 7);
+
+    // Until the detector answers in alignment mode its signal does not reach the page.
+    const QString opened = page->lSignal()->text();
+    rig.sendSignals(1, 341);
+    QCOMPARE(page->lSignal()->text(), opened);
 
     // The detector answers in alignment mode; its signal moves the bar.
     rig.mode(ModeAlignment);
