@@ -6,6 +6,7 @@
 // replot. "share_of_5ms" is the mean cost of one message divided by the 5 ms that one point
 // may take at 200 points per second.
 
+#include "TelemetryFrames.h"
 #include "charts/RangeChartView.h"
 #include "charts/RangeOscillogram.h"
 #include "common/Clock.h"
@@ -38,10 +39,6 @@ struct BenchHost : SignalDisplayHost {
     void SetAlarmNumberCaption(const QString&) override {}
 };
 
-std::uint8_t withCode(unsigned code, unsigned low) {
-    return std::uint8_t((code << 5) | (low & 0x1F));
-}
-
 // The oscillogram on the Range page with a detector whose thresholds are ПП 25 %, МП 25 %,
 // БП 50 %; the signal wanders through every marker row, with alarms and malfunctions.
 struct Oscillogram {
@@ -59,8 +56,8 @@ struct Oscillogram {
         host.settings.thresholdExcess = 1; // the level-only rows are used too
         host.settings.signalDuringAlarm = true;
         TelemetryTable& t = link.telemetry();
-        t.StoreFrame(3, 9, withCode(3, 9));
-        t.StoreFrame(4, 5, withCode(4, 17));
+        t.StoreFrame(3, 9, frameHighByte(3, 9));
+        t.StoreFrame(4, 5, frameHighByte(4, 17));
         range = std::make_unique<RangeOscillogram>(link, tables, clock, nullptr, host);
         RangeChartView* chart = range->chRange();
         chart->setFixedSize(643, 360);
@@ -84,9 +81,9 @@ struct Oscillogram {
         const auto& p = pattern[(message / 7) % 10];
         TelemetryTable& t = link.telemetry();
         const unsigned state = message % 500 < 5 ? ModeAlarm : message % 500 < 8 ? ModeFault : 0;
-        t.StoreFrame(2, 400 & 0xFF, withCode(2, (400 >> 8) | (state << 2)));
+        t.StoreFrame(2, 400 & 0xFF, frameHighByte(2, (400 >> 8) | (state << 2)));
         const unsigned sig = p.sig + unsigned(message % 5);
-        t.StoreFrame(1, std::uint8_t(sig & 0xFF), withCode(1, (sig >> 8) | p.flags));
+        t.StoreFrame(1, std::uint8_t(sig & 0xFF), frameHighByte(1, (sig >> 8) | p.flags));
         clock.advance(PointSpacingMs);
         range->UpdateRangeChart();
         ++message;

@@ -1,6 +1,7 @@
 // Decoding speed of the real receive path (PollCycle::Recv over an in-memory port), against
 // the line-rate limit: 57600 baud 8N1 carries 5760 bytes/s, that is 1440 four-byte frames/s.
 
+#include "TelemetryFrames.h"
 #include "common/Clock.h"
 #include "connection/MemoryChannel.h"
 #include "connection/PollCycle.h"
@@ -16,12 +17,6 @@ namespace {
 
 constexpr double LineRateFramesPerSecond = 1440.0;
 
-QByteArray frame(unsigned code, std::uint8_t A, std::uint8_t low) {
-    const std::uint8_t B = std::uint8_t((code << 5) | (low & 0x1F));
-    const char bytes[4] = {0, char(B), char(A), char(std::uint8_t(A + B))};
-    return QByteArray(bytes, 4);
-}
-
 // What a detector sends: signal frames around an average of 341, a complete cycle and a
 // position frame after every ten signals, and now and then a damaged byte.
 QByteArray realisticStream(int frames, int* goodFrames) {
@@ -31,10 +26,11 @@ QByteArray realisticStream(int frames, int* goodFrames) {
     while (good < frames) {
         for (int i = 0; i < 10; ++i, ++good) {
             const unsigned sig = 341 + rng.bounded(-30, 30);
-            stream += frame(1, std::uint8_t(sig & 0xFF), std::uint8_t(sig >> 8));
+            stream += telemetryFrame(1, sig & 0xFF, sig >> 8);
         }
-        stream += frame(2, 0x55, 0x01) + frame(3, 10, 10) + frame(4, 10, 9) + frame(5, 5, 1) +
-                  frame(6, 0, 0x11) + frame(7, 0x90, 0x11) + frame(0, 15, 4);
+        stream += telemetryFrame(2, 0x55, 0x01) + telemetryFrame(3, 10, 10) +
+                  telemetryFrame(4, 10, 9) + telemetryFrame(5, 5, 1) + telemetryFrame(6, 0, 0x11) +
+                  telemetryFrame(7, 0x90, 0x11) + telemetryFrame(0, 15, 4);
         good += 7;
         if (rng.bounded(50) == 0)
             stream += char(rng.bounded(256));

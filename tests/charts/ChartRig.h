@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TelemetryFrames.h"
 #include "charts/SignalDisplayHost.h"
 #include "common/Clock.h"
 #include "connection/LinkView.h"
@@ -42,32 +43,28 @@ public:
 // Telemetry as the detector reports it, written straight into the table.
 namespace telemetry {
 
-inline std::uint8_t withCode(unsigned code, unsigned low) {
-    return std::uint8_t((code << 5) | (low & 0x1F));
-}
-
 inline void signal(TelemetryTable& t, unsigned sig, bool pp = false, bool mp = false,
                    bool bp = false) {
     t.StoreFrame(1, std::uint8_t(sig & 0xFF),
-                 withCode(1, (sig >> 8) | (pp ? 4u : 0u) | (mp ? 8u : 0u) | (bp ? 16u : 0u)));
+                 frameHighByte(1, (sig >> 8) | (pp ? 4u : 0u) | (mp ? 8u : 0u) | (bp ? 16u : 0u)));
 }
 
 inline void average(TelemetryTable& t, unsigned aver, unsigned state) {
-    t.StoreFrame(2, std::uint8_t(aver & 0xFF), withCode(2, (aver >> 8) | (state << 2)));
+    t.StoreFrame(2, std::uint8_t(aver & 0xFF), frameHighByte(2, (aver >> 8) | (state << 2)));
 }
 
 inline void thresholds(TelemetryTable& t, unsigned senspp, unsigned sensmp, unsigned sensbp,
                        bool controlOff = false) {
-    t.StoreFrame(3, std::uint8_t(sensmp | (controlOff ? 0x20u : 0u)), withCode(3, senspp));
-    t.StoreFrame(4, std::uint8_t(t.dist() | (t.reg() << 5)), withCode(4, sensbp));
+    t.StoreFrame(3, std::uint8_t(sensmp | (controlOff ? 0x20u : 0u)), frameHighByte(3, senspp));
+    t.StoreFrame(4, std::uint8_t(t.dist() | (t.reg() << 5)), frameHighByte(4, sensbp));
 }
 
 inline void section(TelemetryTable& t, unsigned dist, unsigned reg) {
-    t.StoreFrame(4, std::uint8_t(dist | (reg << 5)), withCode(4, t.sensbp()));
+    t.StoreFrame(4, std::uint8_t(dist | (reg << 5)), frameHighByte(4, t.sensbp()));
 }
 
 inline void speed(TelemetryTable& t, unsigned dis, unsigned ref = 0, unsigned amplif = 0) {
-    t.StoreFrame(5, 0, withCode(5, amplif | (ref << 2) | (dis << 3)));
+    t.StoreFrame(5, 0, frameHighByte(5, amplif | (ref << 2) | (dis << 3)));
 }
 
 } // namespace telemetry

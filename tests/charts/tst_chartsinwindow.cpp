@@ -1,7 +1,7 @@
 // The signal displays installed in the real main window: frames through its poll cycle,
 // shortcuts through its action list, page changes through its handlers.
-#include "../window/DetectorFrames.h"
-#include "../window/WindowRig.h"
+#include "DetectorFrames.h"
+#include "WindowRig.h"
 #include "charts/OscillogramControls.h"
 #include "charts/RangeChartView.h"
 #include "charts/RangeOscillogram.h"

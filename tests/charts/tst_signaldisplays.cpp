@@ -1,4 +1,5 @@
 #include "ChartRig.h"
+#include "TelemetryFrames.h"
 #include "charts/OscillogramControls.h"
 #include "charts/RangeChartView.h"
 #include "charts/RangeOscillogram.h"
@@ -17,25 +18,19 @@
 
 namespace {
 
-QByteArray frame(unsigned code, unsigned A, unsigned lowBitsOfB) {
-    const auto B = std::uint8_t((code << 5) | (lowBitsOfB & 0x1F));
-    const char bytes[4] = {0, char(B), char(std::uint8_t(A)), char(std::uint8_t(A + B))};
-    return QByteArray(bytes, 4);
-}
-
 QByteArray signalFrame(unsigned sig, bool pp = false, bool mp = false, bool bp = false) {
-    return frame(1, sig & 0xFF, (sig >> 8) | (pp ? 4 : 0) | (mp ? 8 : 0) | (bp ? 16 : 0));
+    return telemetryFrame(1, sig & 0xFF, (sig >> 8) | (pp ? 4 : 0) | (mp ? 8 : 0) | (bp ? 16 : 0));
 }
 
 QByteArray averageFrame(unsigned aver, unsigned state) {
-    return frame(2, aver & 0xFF, (aver >> 8) | (state << 2));
+    return telemetryFrame(2, aver & 0xFF, (aver >> 8) | (state << 2));
 }
 
 // One complete cycle of a detector with cs = 1: average 400, ПП 25 %, МП 25 %, БП 50 %,
 // manual regulation, no malfunction flags.
 QByteArray cycle(unsigned state) {
-    return averageFrame(400, state) + frame(3, MP25, PP25) + frame(4, 5, BP50) + frame(5, 0, 1) +
-           frame(6, 0, 0x11) + frame(7, 0x90, 0x01);
+    return averageFrame(400, state) + telemetryFrame(3, MP25, PP25) + telemetryFrame(4, 5, BP50) +
+           telemetryFrame(5, 0, 1) + telemetryFrame(6, 0, 0x11) + telemetryFrame(7, 0x90, 0x01);
 }
 
 // The main window's part in this test: Signal messages go to the display of the page the test

@@ -2,6 +2,7 @@
 #include "config/IniFile.h"
 
 #include "ScopedUnprivileged.h"
+#include "TestFiles.h"
 
 #include <QFile>
 #include <QLocale>
@@ -11,17 +12,6 @@
 namespace {
 
 const QLocale Russian(QLocale::Russian, QLocale::Russia);
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "config/IniFile.h"
 
 #include "ScopedUnprivileged.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,20 +11,6 @@
 #include <QtTest>
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return "<cannot read " + path.toUtf8() + ">";
-    }
-    return file.readAll();
-}
 
 QByteArray cp1251(const QString& text) {
     QStringEncoder encode("windows-1251");

@@ -1,4 +1,5 @@
 #include "RecordingView.h"
+#include "TelemetryFrames.h"
 #include "common/Clock.h"
 #include "connection/MemoryChannel.h"
 #include "connection/PollCycle.h"
@@ -11,20 +12,15 @@
 
 namespace {
 
-QByteArray frame(unsigned code, std::uint8_t A, std::uint8_t lowBitsOfB = 0) {
-    const std::uint8_t B = std::uint8_t((code << 5) | (lowBitsOfB & 0x1F));
-    const char bytes[4] = {0, char(B), char(A), char(std::uint8_t(A + B))};
-    return QByteArray(bytes, 4);
-}
-
 // One complete telemetry cycle: codes 2 to 7, Power last, for a detector with cs = 1.
 QByteArray fullCycle() {
-    return frame(2, 0x55, 0x01) + frame(3, 10, 10) + frame(4, 10, 9) + frame(5, 0x05, 0x01) +
-           frame(6, 0x00, 0x11) + frame(7, 0x90, 0x11);
+    return telemetryFrame(2, 0x55, 0x01) + telemetryFrame(3, 10, 10) + telemetryFrame(4, 10, 9) +
+           telemetryFrame(5, 0x05, 0x01) + telemetryFrame(6, 0x00, 0x11) +
+           telemetryFrame(7, 0x90, 0x11);
 }
 
 QByteArray signalFrame() {
-    return frame(1, 0x58, 0x02);
+    return telemetryFrame(1, 0x58, 0x02);
 }
 
 struct Rig {
@@ -149,7 +145,7 @@ void PollCycleTest::cycleRule() {
     rig.cycle.setOnIdentified([&] { ++writes; });
     QByteArray bytes;
     for (unsigned code : codes)
-        bytes += frame(code, 0x10, 0x01);
+        bytes += telemetryFrame(code, 0x10, 0x01);
     rig.feed(bytes);
     QCOMPARE(rig.cycle.state(), identified ? EDevDetect : EDevNone);
     QCOMPARE(rig.view.count("IdentifyDetector"), identified ? 1 : 0);
@@ -182,7 +178,7 @@ void PollCycleTest::pauseThenReturn() {
     QCOMPARE(rig.cycle.telemetry().state(), unsigned(ModePause));
     QCOMPARE(rig.cycle.telemetry().previousState(), unsigned(ModeNormal));
     QVERIFY(rig.view.calls.contains("ShowMode(7)"));
-    QVERIFY(rig.feed(frame(5, 0x05, 0x01)));
+    QVERIFY(rig.feed(telemetryFrame(5, 0x05, 0x01)));
     QCOMPARE(rig.cycle.state(), EDevWork);
     QVERIFY(!rig.cycle.reannounceRequest()); // only while recording
 }
@@ -247,20 +243,20 @@ void PollCycleTest::alignmentAndSettingsChange() {
     Rig rig;
     rig.identify();
     rig.view.recording = true;
-    rig.feed(frame(2, 0x55, 0x01 | (2 << 2)));
+    rig.feed(telemetryFrame(2, 0x55, 0x01 | (2 << 2)));
     QCOMPARE(rig.view.calls.mid(0, 3),
              (QStringList{"ActivateAlignmentPage", "ReactToAverage", "Record(Юстировка)"}));
     rig.view.calls.clear();
-    rig.feed(frame(2, 0x55, 0x01 | (2 << 2))); // no change: nothing
+    rig.feed(telemetryFrame(2, 0x55, 0x01 | (2 << 2))); // no change: nothing
     QCOMPARE(rig.view.count("ActivateAlignmentPage"), 0);
-    rig.feed(frame(2, 0x55, 0x01 | (4 << 2)));
+    rig.feed(telemetryFrame(2, 0x55, 0x01 | (4 << 2)));
     QCOMPARE(rig.view.count("Record(Изменились настройки)"), 1);
 
     // A pause that ends while recording announces the condition again.
     rig.clock.advance(2600);
     rig.cycle.Recv();
     rig.view.calls.clear();
-    rig.feed(frame(2, 0x55, 0x01 | (4 << 2)));
+    rig.feed(telemetryFrame(2, 0x55, 0x01 | (4 << 2)));
     QCOMPARE(rig.view.count("Record(Юстировка)"), 1);
     QVERIFY(!rig.cycle.reannounceRequest());
 }

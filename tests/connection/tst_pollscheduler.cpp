@@ -1,4 +1,5 @@
 #include "RecordingView.h"
+#include "TelemetryFrames.h"
 #include "common/Clock.h"
 #include "connection/MemoryChannel.h"
 #include "connection/PollCycle.h"
@@ -6,16 +7,6 @@
 
 #include <QElapsedTimer>
 #include <QtTest>
-
-namespace {
-
-QByteArray frame(unsigned code, std::uint8_t A, std::uint8_t low = 0) {
-    const std::uint8_t B = std::uint8_t((code << 5) | (low & 0x1F));
-    const char bytes[4] = {0, char(B), char(A), char(std::uint8_t(A + B))};
-    return QByteArray(bytes, 4);
-}
-
-} // namespace
 
 class PollSchedulerTest : public QObject {
     Q_OBJECT
@@ -53,7 +44,7 @@ void PollSchedulerTest::bytesAreHandledAtOnceAndBurstsDrained() {
     scheduler.start();
     QByteArray burst;
     for (int i = 0; i < 2000; ++i)
-        burst += frame(1, std::uint8_t(i));
+        burst += telemetryFrame(1, unsigned(i));
     channel.push(burst);
     scheduler.onBytesArrived();
     // Far more than one read's worth: the rest is taken without waiting for new bytes.
@@ -87,7 +78,7 @@ void PollSchedulerTest::ticksDoNotNest() {
     PollScheduler scheduler(cycle, channel);
     view.scheduler = &scheduler;
     scheduler.start();
-    channel.push(frame(1, 1) + frame(1, 2) + frame(1, 3));
+    channel.push(telemetryFrame(1, 1) + telemetryFrame(1, 2) + telemetryFrame(1, 3));
     scheduler.onBytesArrived();
     QVERIFY(QTest::qWaitFor([&] { return view.count("ShowSignal") == 3; }, 1000));
     QCOMPARE(view.deepest, 1);

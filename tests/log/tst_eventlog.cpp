@@ -3,6 +3,7 @@
 #include "log/Version.h"
 
 #include "ScopedUnprivileged.h"
+#include "TestFiles.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -14,17 +15,6 @@ namespace {
 
 qint64 localMs(int year, int month, int day, int h, int m, int s, int ms) {
     return QDateTime(QDate(year, month, day), QTime(h, m, s, ms)).toMSecsSinceEpoch();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 } // namespace

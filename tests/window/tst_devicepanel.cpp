@@ -1,3 +1,4 @@
+#include "TelemetryFrames.h"
 #include "common/Hints.h"
 #include "protocol/DevicePanel.h"
 
@@ -12,9 +13,9 @@ namespace {
 TelemetryTable sectionTable(unsigned reg, unsigned ctrl, unsigned dist, unsigned senspp,
                             unsigned freq) {
     TelemetryTable t;
-    t.StoreFrame(3, std::uint8_t(ctrl << 5), std::uint8_t((3 << 5) | senspp));
-    t.StoreFrame(4, std::uint8_t((reg << 5) | dist), std::uint8_t(4 << 5));
-    t.StoreFrame(7, 0, std::uint8_t((7 << 5) | (freq << 4)));
+    t.StoreFrame(3, std::uint8_t(ctrl << 5), frameHighByte(3, senspp));
+    t.StoreFrame(4, std::uint8_t((reg << 5) | dist), frameHighByte(4, 0));
+    t.StoreFrame(7, 0, frameHighByte(7, freq << 4));
     return t;
 }
 

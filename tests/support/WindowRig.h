@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestFiles.h"
 #include "app/Main.h"
 #include "app/Password.h"
 #include "app/WindowParts.h"
@@ -182,8 +183,12 @@ public:
                                   tabs->tabBar()->tabRect(i).center());
     }
 
-    QByteArray settingsText() const { return readFile(QStringLiteral("VelmoraTuner.ini")); }
-    QByteArray logText() const { return readFile(QStringLiteral("VelmoraTuner.log")); }
+    QByteArray settingsText() const {
+        return readFile(dir.filePath(QStringLiteral("VelmoraTuner.ini")));
+    }
+    QByteArray logText() const {
+        return readFile(dir.filePath(QStringLiteral("VelmoraTuner.log")));
+    }
 
     // F10, type `code`, press "Проверить". Returns "caption: text" of the message box when one
     // came (it is closed, and the dialog, which must still be open with the typed text, is
@@ -227,11 +232,5 @@ public:
     }
 
 private:
-    QByteArray readFile(const QString& name) const {
-        QFile file(dir.filePath(name));
-        file.open(QIODevice::ReadOnly);
-        return file.readAll();
-    }
-
     QString m_oldDir;
 };

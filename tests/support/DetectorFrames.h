@@ -1,7 +1,8 @@
 #pragma once
 
+#include "TelemetryFrames.h"
+
 #include <QByteArray>
-#include <cstdint>
 
 // Telemetry as a detector puts it on the wire, for feeding the window's link in tests.
 struct DetectorReport {
@@ -14,15 +15,6 @@ struct DetectorReport {
     unsigned symbol = 2, number = 15;
     unsigned sig = 400;
 };
-
-// One frame: 00, B (code in bits 7-5), A, checksum.
-inline QByteArray telemetryFrame(unsigned code, unsigned A, unsigned lowB) {
-    const auto B = std::uint8_t((code << 5) | (lowB & 0x1F));
-    const auto a = std::uint8_t(A);
-    QByteArray frame;
-    frame.append(char(0)).append(char(B)).append(char(a)).append(char(std::uint8_t(a + B)));
-    return frame;
-}
 
 inline QByteArray frameOf(const DetectorReport& r, unsigned code) {
     switch (code) {
