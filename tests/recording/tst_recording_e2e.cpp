@@ -1,7 +1,6 @@
-// An alarm recording made by the real main window, its port and poll cycle, the Range
-// oscillogram with its threshold analysis and the recording box, against the detector simulator
-// on a pseudo-terminal. The Range page is put together here the way the window's Range page
-// joins its chart and recording box; everything else is the program's own.
+// An alarm recording made by the program as it runs: the real main window with the pages the
+// program installs into it (the Range page with its settings strip, oscillogram and recording
+// box), its port and poll cycle, against the detector simulator on a pseudo-terminal.
 
 #include "RecordingRig.h"
 
@@ -9,82 +8,39 @@
 #include "SimPseudoTerminal.h"
 
 #include "app/Main.h"
-#include "charts/OscillogramControls.h"
-#include "charts/RangeChartView.h"
+#include "app/WindowPages.h"
 #include "charts/RangeOscillogram.h"
-#include "charts/SignalDisplays.h"
-#include "charts/TuneUpPage.h"
+#include "common/Clock.h"
 #include "connection/PollCycle.h"
+#include "pages/PropertiesLogic.h"
 #include "protocol/Telemetry.h"
 #include "recording/RecordingBox.h"
 
 #include <QApplication>
-#include <QHBoxLayout>
+#include <QComboBox>
 #include <QImageReader>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
 
 constexpr int PortNumber = 7;
 
-// The window's side of the displays: its active page and hint line, the recording box's state
-// and alarm number, snapshots through the box.
-struct RangeHost : SignalDisplayHost {
-    TfmMain* window = nullptr;
-    RecordingBox* box = nullptr;
-
-    DisplayPage ActivePage() const override { return window->activePage(); }
-    RangeSettings CurrentRangeSettings() const override {
-        RangeSettings settings;
-        settings.recording = box->IsRecording();
-        settings.chosenRate = 20;
-        settings.regulationIndex = 0;
-        return settings;
-    }
-    void SetNote(int index) override { window->SetNote(index); }
-    void RecordEvent(const QString& label) override { box->RecordEvent(label); }
-    QString AlarmNumberCaption() const override { return box->AlarmNumberCaption(); }
-    void SetAlarmNumberCaption(const QString& caption) override {
-        box->SetAlarmNumberCaption(caption);
-    }
-};
-
-// The Range page: the oscillogram and the recording box, which is shown only with the page.
-struct RangePage : RangePart {
-    RangeOscillogram* oscillogram = nullptr;
-    RecordingBox* box = nullptr;
-
-    void tsRangeShow() override {
-        box->show();
-        oscillogram->TouchLastPlotTime();
-        oscillogram->UpdateRangeChart();
-        oscillogram->AutoYScale();
-        oscillogram->RecalcMaxPointsPerPage();
-    }
-    void tsRangeHide() override { box->hide(); }
-    void UpdateRangeChart() override { oscillogram->UpdateRangeChart(); }
-    bool btnClearTrvRangeEnabled() const override { return box->btnClearTrvRangeEnabled(); }
-    void btnClearTrvRangeClick() override { box->btnClearTrvRangeClick(); }
-    bool IsRecording() const override { return box->IsRecording(); }
-    void ToggleRecording() override { box->ToggleRecording(); }
-    void StopRecording() override { box->StopRecording(); }
-    void RecordLinkEvent(LinkEvent event) override { box->RecordLinkEvent(event); }
-};
-
-// A working folder whose settings file maps COM7 to the simulator's terminal; the window on the
-// system clock, as the program runs.
+// A working folder whose settings file maps COM7 to the simulator's terminal and plots 20 points
+// a second, so that the oscillogram's condition events follow the detector closely; the window
+// on the system clock, with the program's own pages, as the program entry builds it.
 struct Rig {
     QTemporaryDir dir;
     QString oldDir = QDir::currentPath();
     SimPseudoTerminal pty;
     std::unique_ptr<DetectorSimulator> sim;
-    RangeHost host;
-    RangePage page;
     std::unique_ptr<TfmMain> window;
-    std::unique_ptr<SignalDisplays> displays;
+    WindowPages* pages = nullptr;
+    QStringList problems;
     bool ready = false;
 
     Rig() {
@@ -98,7 +54,11 @@ struct Rig {
             qWarning("%s", qPrintable(error));
         QFile ini(dir.filePath(QStringLiteral("VelmoraTuner.ini")));
         ini.open(QIODevice::WriteOnly);
-        ini.write(QStringLiteral("[Ports]\nCOM%1=%2\n").arg(PortNumber).arg(link).toUtf8());
+        ini.write(QStringLiteral("[Ports]\nCOM%1=%2\n[Filter]\nSelect=%3\n")
+                      .arg(PortNumber)
+                      .arg(link)
+                      .arg(SelectFilterItems().indexOf(QStringLiteral("20")))
+                      .toUtf8());
         ini.close();
         SimSettings settings;
         // Few cycle frames between the signals: a change of the level shows in the signal
@@ -109,58 +69,48 @@ struct Rig {
     }
     ~Rig() {
         window.reset();
-        displays.reset();
         sim.reset();
         QDir::setCurrent(oldDir);
     }
 
     TfmMain& start() {
         TfmMain::Setup setup;
+        setup.clock = &SystemClock::instance();
         setup.portRoots.dev = dir.filePath(QStringLiteral("dev"));
         setup.portRoots.sysClassTty = dir.filePath(QStringLiteral("sys"));
         window = std::make_unique<TfmMain>(setup);
-        TfmMain& w = *window;
-        host.window = &w;
-        // The box first: the oscillogram asks the host for the recording state at once.
-        auto* content = new QWidget;
-        auto* box = new RecordingBox(w.clock(), &w.eventLog(), content);
-        box->setProblemReporter([this](const QString& message) { problems << message; });
-        box->hide();
-        host.box = box;
-        displays = std::make_unique<SignalDisplays>(w.pollCycle(), w.scaleTables(), w.clock(),
-                                                    &w.eventLog(), host);
-        auto* layout = new QHBoxLayout(content);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(displays->range().chRange(), 1);
-        layout->addWidget(box);
-        page.box = box;
-        page.oscillogram = &displays->range();
-        box->recorder().setPollCycle(&w.pollCycle());
-        box->recorder().setConditionAnalysis(&displays->range().model().analysis());
-        w.installTuneUpPage(displays->tuneUp(), displays->tuneUp());
-        w.installRangePage(content, &page);
-        w.installOscillogramControls(displays->range().oscillogramControls(), &displays->range());
-        w.resize(820, 455);
-        w.show();
-        w.activateWindow();
+        pages = new WindowPages(*window);
+        // Problems are collected instead of shown in a modal box the test could not answer.
+        box().setProblemReporter([this](const QString& message) { problems << message; });
+        window->show();
+        window->activateWindow();
         sim->start();
-        return w;
+        return *window;
     }
 
-    RecordingBox& box() { return *host.box; }
-    AlarmRecorder& recorder() { return host.box->recorder(); }
-    const ConditionState& conditions() { return displays->range().conditions(); }
+    RecordingBox& box() { return *pages->recordingBox(); }
+    AlarmRecorder& recorder() { return box().recorder(); }
+    const ConditionState& conditions() { return pages->oscillogram().conditions(); }
     unsigned reportedState() { return window->pollCycle().telemetry().state(); }
     QStringList labels() {
         QStringList labels;
         for (const QString& name : recorder().RecordingIndex())
-            if (name.endsWith(".png"))
-                labels << name.mid(24).chopped(4);
+            if (name.endsWith(QStringLiteral(".png")))
+                labels << name.mid(24).chopped(4); // after "yyyy-MM-dd hh'mm'ss.zzz "
         return labels;
     }
     bool recorded(const QString& label) { return labels().contains(label); }
 
-    QStringList problems;
+    // The engineer picks an item of a list of the settings strip.
+    bool choose(const char* name, const QString& item) {
+        auto* list = window->findChild<QComboBox*>(QLatin1String(name));
+        const int index = list ? list->findText(item) : -1;
+        if (index < 0)
+            return false;
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+        return true;
+    }
 };
 
 } // namespace
@@ -175,10 +125,12 @@ void RecordingEndToEndTest::recordingThroughEveryKindOfEvent() {
     Rig rig;
     QVERIFY(rig.ready);
     TfmMain& w = rig.start();
+    QVERIFY(!rig.box().isVisible()); // hidden until the Range page shows
     QVERIFY(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }, 5000));
     QTRY_VERIFY_WITH_TIMEOUT(w.connected() && w.shortcutsActive(), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(w.activePage(), DisplayPage::Range, 5000);
     QVERIFY(rig.box().isVisible());
+    QVERIFY(w.isAncestorOf(&rig.box()));
 
     // F6 on the Range page switches the recording on.
     QTest::keyClick(&w, Qt::Key_F6);
@@ -186,11 +138,12 @@ void RecordingEndToEndTest::recordingThroughEveryKindOfEvent() {
     QVERIFY(rig.recorder().isRecording());
     const QString folder = rig.recorder().RecordingFolder();
     QVERIFY(QFileInfo(folder).isDir());
+    QCOMPARE(rig.labels(), QStringList{QStringLiteral("Начало записи")});
 
     // An alarm, its end.
     rig.sim->setAlarm(true);
     QTRY_VERIFY_WITH_TIMEOUT(rig.recorded("Тревога 1"), 5000);
-    QCOMPARE(rig.box().numberLabel()->text(), "1");
+    QCOMPARE(rig.box().numberLabel()->text(), QStringLiteral("1"));
     rig.sim->setAlarm(false);
     QTRY_VERIFY_WITH_TIMEOUT(rig.recorded("Норма"), 5000);
 
@@ -213,6 +166,15 @@ void RecordingEndToEndTest::recordingThroughEveryKindOfEvent() {
     QVERIFY(rig.conditions().PpExcessCount > 0);
     QVERIFY(rig.recorded("Превышение ПП 1"));
 
+    // Apply on the Range page leaves commands to send: a settings change of the page. (It also
+    // sends the page's thresholds, those of automatic regulation, which the excess above must
+    // not have yet.)
+    QTRY_VERIFY_WITH_TIMEOUT(!w.commands().HasPendingCommands(), 5000);
+    QVERIFY(rig.choose("cbNewMaxSpeed", QStringLiteral("10")));
+    QTest::keyClick(&w, Qt::Key_F5);
+    QVERIFY(rig.recorded("Настройки изменены"));
+    QTRY_VERIFY_WITH_TIMEOUT(!w.commands().HasPendingCommands(), 5000);
+
     // Settings changed with the detector's own controls.
     SimSettings changed = rig.sim->settings();
     changed.senspp = 12;
@@ -229,28 +191,33 @@ void RecordingEndToEndTest::recordingThroughEveryKindOfEvent() {
     rig.sim->setSilent(true);
     QTRY_VERIFY_WITH_TIMEOUT(rig.recorded("Потеря связи"), 12000);
     QCOMPARE(w.activePage(), DisplayPage::About);
-    QVERIFY(rig.box().IsRecording()); // recording goes on without the link and its page
+    QVERIFY(!rig.box().isVisible());  // the box goes with its page ...
+    QVERIFY(rig.box().IsRecording()); // ... the recording goes on without the link
     rig.sim->setSilent(false);
     QTRY_COMPARE_WITH_TIMEOUT(w.activePage(), DisplayPage::Range, 10000);
+    QVERIFY(rig.box().isVisible());
     // The identified detector's condition is announced again: "Норма" at the next point of the
     // oscillogram, or "Юстировка" if an Average message comes first.
-    QTRY_VERIFY_WITH_TIMEOUT(rig.labels().last() == "Норма" || rig.labels().last() == "Юстировка",
+    QTRY_VERIFY_WITH_TIMEOUT(rig.labels().last() == QStringLiteral("Норма") ||
+                                 rig.labels().last() == QStringLiteral("Юстировка"),
                              5000);
 
-    // Closing the window stops the recording with its summary.
+    // Closing the window stops the recording with its summary; the box stays ticked.
     const int snapshotsBeforeClose = int(rig.labels().size());
-    w.close();
+    QVERIFY(w.close());
     QVERIFY(!rig.recorder().isRecording());
     QVERIFY(rig.box().IsRecording());
+    QCOMPARE(rig.recorder().pendingSnapshots(), 0);
     QVERIFY2(rig.problems.isEmpty(), qPrintable(rig.problems.join('\n')));
 
     // Every file of the summary is in the folder, and nothing else is.
     const QStringList summary = decode1251(readBytes(rig.recorder().summaryPath()))
                                     .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QVERIFY(summary.size() > 8);
     const QStringList files = summary.mid(0, summary.size() - 8);
     QCOMPARE(files.size(), snapshotsBeforeClose + 1);
-    QVERIFY(files.first().endsWith(" Начало записи.png"));
-    QVERIFY(files.last().endsWith(" Остановка записи.png"));
+    QVERIFY(files.first().endsWith(QStringLiteral(" Начало записи.png")));
+    QVERIFY(files.last().endsWith(QStringLiteral(" Остановка записи.png")));
     QStringList onDisk = filesIn(folder, QStringLiteral("*.png"));
     QStringList listed = files;
     onDisk.sort();
@@ -280,7 +247,7 @@ void RecordingEndToEndTest::recordingThroughEveryKindOfEvent() {
                            QStringLiteral("Тревог: 1"),
                            QStringLiteral("Превышений ПП: %1").arg(countOf("Превышение ПП ")),
                            QStringLiteral("Превышений МП: %1").arg(countOf("Превышение МП ")),
-                           QStringLiteral("Смен настроек с датчика: 1"),
+                           QStringLiteral("Смен настроек с датчика: 2"),
                            QStringLiteral("Юстировок: %1").arg(countOf("Юстировка")),
                            QStringLiteral("Пауз: 2"),
                            QStringLiteral("Разрывов связи: 1"),
@@ -289,6 +256,8 @@ void RecordingEndToEndTest::recordingThroughEveryKindOfEvent() {
     QCOMPARE(countOf("Тревога "), 1);
     QCOMPARE(countOf("Неисправность"), 1);
     QCOMPARE(countOf("Pause"), 2);
+    QCOMPARE(countOf("Изменились настройки"), 1);
+    QCOMPARE(countOf("Настройки изменены"), 1);
 }
 
 QTEST_MAIN(RecordingEndToEndTest)
