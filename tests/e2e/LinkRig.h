@@ -5,8 +5,7 @@
 // supervision comes from a ManualClock so that seconds of silence pass at once; the bytes go
 // through the real port.
 
-#include "DetectorSimulator.h"
-#include "SimPseudoTerminal.h"
+#include "SimulatedDetector.h"
 #include "common/Clock.h"
 #include "config/AppSettings.h"
 #include "config/IniFile.h"
@@ -44,19 +43,13 @@ public:
     }
 };
 
-struct LinkRig {
+struct LinkRig : SimulatedDetector {
     static constexpr int PortNumber = 7;
 
-    explicit LinkRig(const SimSettings& settings = {}) {
-        QString error;
-        ptyOpened = pty.open(&error);
-        if (!ptyOpened)
-            qWarning("%s", qPrintable(error));
-        sim = std::make_unique<DetectorSimulator>(pty.masterFd(), settings);
-        sim->setPseudoTerminal(&pty);
+    explicit LinkRig(const SimSettings& settings = {}) : SimulatedDetector(settings) {
         // The settings file maps COM7 to a stable link to the pseudo-terminal, as in the field.
         link = dir.filePath(QStringLiteral("detector"));
-        pty.setLink(link, &error);
+        linkAs(link);
         settingsFile = std::make_unique<IniFile>(dir.filePath(QStringLiteral("VelmoraTuner.ini")));
         gate.catalog().setOverrides({{PortNumber, link}});
         watcher.gate = &gate;
@@ -82,9 +75,6 @@ struct LinkRig {
 
     QTemporaryDir dir;
     QString link;
-    SimPseudoTerminal pty;
-    bool ptyOpened = false;
-    std::unique_ptr<DetectorSimulator> sim;
     std::unique_ptr<IniFile> settingsFile;
     ManualClock clock{1'000'000};
     SerialGate gate;

@@ -35,7 +35,7 @@ void LinkEndToEndTest::identifiesEveryModel() {
     settings.cs = cs;
     settings.adr = 9;
     LinkRig rig(settings);
-    QVERIFY(rig.ptyOpened);
+    QVERIFY(rig.ready);
     QVERIFY(rig.waitIdentified());
     QCOMPARE(rig.watcher.identified, 1);
     const TelemetryTable& t = rig.cycle.telemetry();

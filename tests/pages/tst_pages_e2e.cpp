@@ -1,8 +1,7 @@
 // The Range settings strip against the simulated detector over a pseudo-terminal: the real port,
 // poll cycle and command sending in between, as the program runs them.
 
-#include "DetectorSimulator.h"
-#include "SimPseudoTerminal.h"
+#include "SimulatedDetector.h"
 #include "common/Clock.h"
 #include "connection/GateChannel.h"
 #include "connection/LinkView.h"
@@ -46,9 +45,7 @@ public:
     void ShowError(const QString& message) override { errors << message; }
 };
 
-struct Rig {
-    SimPseudoTerminal pty;
-    std::unique_ptr<DetectorSimulator> sim;
+struct Rig : SimulatedDetector {
     SerialGate gate;
     GateChannel channel{gate};
     PageView view;
@@ -56,16 +53,10 @@ struct Rig {
     PollScheduler scheduler{cycle, channel};
     ScaleTables tables;
     RangeSettingsStrip strip{cycle.telemetry(), cycle.commands(), tables};
-    bool ready = false;
 
-    explicit Rig(const SimSettings& settings) {
-        QString error;
-        if (!pty.open(&error)) {
-            qWarning("%s", qPrintable(error));
+    explicit Rig(const SimSettings& settings) : SimulatedDetector(settings) {
+        if (!ready)
             return;
-        }
-        sim = std::make_unique<DetectorSimulator>(pty.masterFd(), settings);
-        sim->setPseudoTerminal(&pty);
         view.strip = &strip;
         view.cycle = &cycle;
         view.tables = &tables;

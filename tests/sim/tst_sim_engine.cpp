@@ -1,9 +1,8 @@
 // The simulator engine over a real pseudo-terminal, read from the slave side as the program
 // would read its serial port.
 
-#include "DetectorSimulator.h"
-#include "SimPseudoTerminal.h"
 #include "SimTestLine.h"
+#include "SimulatedDetector.h"
 
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -19,14 +18,8 @@ QByteArray hexBytes(const char* text) {
 }
 
 // A detector on a fresh pseudo-terminal with the program's end open.
-struct Rig {
-    explicit Rig(const SimSettings& settings = {}) {
-        QString error;
-        opened = pty.open(&error);
-        if (!opened)
-            qWarning("%s", qPrintable(error));
-        sim = std::make_unique<DetectorSimulator>(pty.masterFd(), settings);
-        sim->setPseudoTerminal(&pty);
+struct Rig : SimulatedDetector {
+    explicit Rig(const SimSettings& settings = {}) : SimulatedDetector(settings) {
         line = std::make_unique<SlaveLine>(pty.slavePath());
         sim->start();
     }
@@ -39,9 +32,6 @@ struct Rig {
         return false;
     }
 
-    SimPseudoTerminal pty;
-    bool opened = false;
-    std::unique_ptr<DetectorSimulator> sim;
     std::unique_ptr<SlaveLine> line;
 };
 
@@ -89,7 +79,7 @@ private slots:
 
 void SimEngineTest::streamCarriesCompleteCyclesAtTheRate() {
     Rig rig;
-    QVERIFY(rig.opened);
+    QVERIFY(rig.ready);
     QElapsedTimer t;
     t.start();
     const QByteArray bytes = rig.line->collect(1000);
@@ -142,7 +132,7 @@ void SimEngineTest::saturatedStreamKeepsToTheLineRate() {
     SimSettings settings;
     settings.saturate = true;
     Rig rig(settings);
-    QVERIFY(rig.opened);
+    QVERIFY(rig.ready);
     rig.line->collect(100);
 
     QElapsedTimer t;
@@ -192,7 +182,7 @@ void SimEngineTest::commandIsAppliedAndShownInTheTelemetry() {
     settings.cs = cs;
     settings.senspp = settings.adr = settings.symbol = settings.number = 0;
     Rig rig(settings);
-    QVERIFY(rig.opened);
+    QVERIFY(rig.ready);
     rig.line->collect(50);
 
     QVERIFY(rig.line->write(frame));
@@ -206,7 +196,7 @@ void SimEngineTest::commandIsAppliedAndShownInTheTelemetry() {
 
 void SimEngineTest::alignmentModeComesAndGoes() {
     Rig rig;
-    QVERIFY(rig.opened);
+    QVERIFY(rig.ready);
     QVERIFY(rig.line->write(hexBytes("03A5A8"))); // o_state 1
     QVERIFY(waitForField(*rig.line, "state", 2));
     QVERIFY(rig.logged("state 0 -> 2 (alignment)"));
@@ -240,7 +230,7 @@ void SimEngineTest::badFramesChangeNothing() {
     settings.cs = cs;
     settings.senspp = settings.adr = 0;
     Rig rig(settings);
-    QVERIFY(rig.opened);
+    QVERIFY(rig.ready);
     QVERIFY(rig.line->write(bytes));
     QTRY_VERIFY_WITH_TIMEOUT(rig.logged(logLine), 2000);
 
@@ -259,7 +249,7 @@ void SimEngineTest::badFramesChangeNothing() {
 
 void SimEngineTest::refusedCommandsAreNeverConfirmed() {
     Rig rig;
-    QVERIFY(rig.opened);
+    QVERIFY(rig.ready);
     rig.sim->setRefusedCodes(1 << SimCommand::Position);
     QVERIFY(rig.line->write(hexBytes("6E8AF8"))); // position H10
     QVERIFY(rig.line->write(hexBytes("2CF4A0"))); // thresholds are still taken
@@ -282,7 +272,7 @@ void SimEngineTest::refusedCommandsAreNeverConfirmed() {
 
 void SimEngineTest::silenceStopsTheStreamForItsTime() {
     Rig rig;
-    QVERIFY(rig.opened);
+    QVERIFY(rig.ready);
     rig.line->collect(50);
     QElapsedTimer t;
     rig.sim->silenceFor(500);
@@ -326,7 +316,7 @@ void SimEngineTest::scenariosShowInTheTelemetry() {
     QFETCH(QStringList, telemetry);
 
     Rig rig;
-    QVERIFY(rig.opened);
+    QVERIFY(rig.ready);
     DetectorSimulator& sim = *rig.sim;
     if (scenario == "alarm") {
         sim.setAlarm(true);
@@ -355,7 +345,7 @@ void SimEngineTest::scenariosShowInTheTelemetry() {
 
 void SimEngineTest::lineNoiseAndCorruptFramesAreMixedIn() {
     Rig rig;
-    QVERIFY(rig.opened);
+    QVERIFY(rig.ready);
     rig.sim->setLineNoise(0.3);
     rig.sim->setCorruptRate(0.2);
     rig.line->readAvailable();
@@ -379,7 +369,7 @@ void SimEngineTest::lineNoiseAndCorruptFramesAreMixedIn() {
 
 void SimEngineTest::streamFlowsOnlyWhileSomeoneListens() {
     Rig rig;
-    QVERIFY(rig.opened);
+    QVERIFY(rig.ready);
     QTRY_VERIFY(rig.logged("listener connected"));
     rig.line->close();
     QTRY_VERIFY(rig.logged("listener gone"));
@@ -399,7 +389,7 @@ void SimEngineTest::unplugHangsUpAndReplugComesBackUnderTheLink() {
     QTemporaryDir dir;
     const QString link = dir.filePath("detector");
     Rig rig;
-    QVERIFY(rig.opened);
+    QVERIFY(rig.ready);
     QVERIFY(rig.pty.setLink(link));
     QCOMPARE(QFileInfo(link).symLinkTarget(), rig.pty.slavePath());
     QVERIFY(rig.line->reopen(link));
@@ -426,7 +416,7 @@ void SimEngineTest::unplugHangsUpAndReplugComesBackUnderTheLink() {
 
 void SimEngineTest::replayPlaysTheLoggedBytes() {
     Rig rig;
-    QVERIFY(rig.opened);
+    QVERIFY(rig.ready);
     const QString log =
         "10:00:00.000  Inp:[00 41 55 96] chsum:Ok code:2 aver:341 state:0\n"
         "10:00:00.000  Inp:[00 41 00 26] chsum:!!!Err!!! code:2 \n"

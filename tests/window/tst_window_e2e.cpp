@@ -1,8 +1,7 @@
 // The real main window with its real port against the detector simulator on a pseudo-terminal,
 // both on the test's event loop.
 
-#include "DetectorSimulator.h"
-#include "SimPseudoTerminal.h"
+#include "SimulatedDetector.h"
 
 #include "app/Main.h"
 #include "app/WindowPages.h"
@@ -25,29 +24,21 @@ constexpr int PortNumber = 7;
 
 // A working folder whose settings file maps COM7 to a link to the simulator's terminal and
 // remembers it as the last port; no other serial device is listed.
-struct SimulatorRig {
+struct SimulatorRig : SimulatedDetector {
     QTemporaryDir dir;
     QString oldDir = QDir::currentPath();
-    SimPseudoTerminal pty;
-    std::unique_ptr<DetectorSimulator> sim;
     std::unique_ptr<TfmMain> window;
-    bool ready = false;
 
     SimulatorRig() {
-        QString error;
         QDir::setCurrent(dir.path());
         QDir(dir.path()).mkpath(QStringLiteral("dev"));
         QDir(dir.path()).mkpath(QStringLiteral("sys"));
         const QString link = dir.filePath(QStringLiteral("detector"));
-        ready = pty.open(&error) && pty.setLink(link, &error);
-        if (!ready)
-            qWarning("%s", qPrintable(error));
+        linkAs(link);
         QFile ini(dir.filePath(QStringLiteral("VelmoraTuner.ini")));
         ini.open(QIODevice::WriteOnly);
         ini.write(QStringLiteral("[Ports]\nCOM%1=%2\n").arg(PortNumber).arg(link).toUtf8());
         ini.close();
-        sim = std::make_unique<DetectorSimulator>(pty.masterFd());
-        sim->setPseudoTerminal(&pty);
     }
     ~SimulatorRig() {
         window.reset();
