@@ -1,4 +1,5 @@
 #include "ChartRig.h"
+#include "TestFiles.h"
 #include "charts/RangeChartModel.h"
 #include "log/EventLog.h"
 
@@ -31,6 +32,20 @@ struct ModelRig : LinkRig {
     void mode(unsigned state) { telemetry::average(t(), 400, state); }
     int count(RangeSeries s) const { return model.series(s).count(); }
     double newestX(RangeSeries s) const { return model.series(s).newest().x; }
+};
+
+// The diagnostic log switched on (its file exists) in a folder of its own.
+struct SwitchedOnLog {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("VelmoraTuner.log"));
+    ManualClock clock;
+    EventLog log{clock, path};
+
+    SwitchedOnLog() {
+        writeFile(path, {});
+        log.StartLog();
+    }
+    QByteArray text() const { return readFile(path); }
 };
 
 void checkInvariants(const RangeChartModel& model) {
@@ -104,22 +119,12 @@ void RangeChartModelTest::timeAxisFollowsNewestPoint() {
 }
 
 void RangeChartModelTest::thinningDropsMessagesEntirely() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("VelmoraTuner.log"));
-    QFile(path).open(QIODevice::WriteOnly);
-    ManualClock logClock;
-    EventLog log(logClock, path);
-    log.StartLog();
-
-    ModelRig rig(643, &log);
+    SwitchedOnLog log;
+    ModelRig rig(643, &log.log);
     QCOMPARE(rig.model.scale().SamplesPerSec(), 19);
     rig.host.settings.recording = true;
     QCOMPARE(rig.plot(500, true), Update::Plotted); // ПП exceeded
-    const QByteArray logged = [&] {
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }();
+    const QByteArray logged = log.text();
 
     // 10 ms later the excess ends: too soon, so nothing at all happens.
     rig.clock.advance(10);
@@ -130,9 +135,7 @@ void RangeChartModelTest::thinningDropsMessagesEntirely() {
     QCOMPARE(rig.model.iX(), 1);
     QVERIFY(rig.host.events.isEmpty());
     QVERIFY(rig.model.analysis().state().PpExcessLatch);
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    QCOMPARE(f.readAll(), logged);
+    QCOMPARE(log.text(), logged);
 
     // Exactly 1/19 s after the accepted one would be 52.63 ms: 52 is refused, 53 accepted.
     rig.clock.advance(42);
@@ -355,18 +358,11 @@ void RangeChartModelTest::logLine() {
     QFETCH(unsigned, senspp);
     QFETCH(QString, expected);
     QLocale::setDefault(locale);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("VelmoraTuner.log"));
-    QFile(path).open(QIODevice::WriteOnly);
-    ManualClock logClock;
-    EventLog log(logClock, path);
-    log.StartLog();
-    ModelRig rig(643, &log);
+    SwitchedOnLog log;
+    ModelRig rig(643, &log.log);
     telemetry::thresholds(rig.t(), senspp, MP25, BP50, true); // written even with control off
     rig.plot(512, true);
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    const QList<QByteArray> lines = f.readAll().split('\n');
+    const QList<QByteArray> lines = log.text().split('\n');
     QCOMPARE(lines.size(), 3); // header, the line, the end
     QCOMPARE(QString::fromLatin1(lines[1].mid(14)), expected);
 }
