@@ -10,20 +10,11 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 work=$root/run/demo
+. "$root/scripts/lib/window-session.sh"
 
-"$root/scripts/setup.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target VelmoraTuner detector-sim
-
-rm -rf "$work"
-mkdir -p "$work"
+build_targets VelmoraTuner detector-sim
 link=$work/detector
-cat >"$work/VelmoraTuner.ini" <<EOF
-[Connection]
-ComPort=1
-[Ports]
-COM1=$link
-EOF
+fresh_work_folder "$work" "$link"
 : >"$work/VelmoraTuner.log" # an existing log file switches the diagnostic log on
 
 sim_pid=

@@ -15,22 +15,11 @@ build=${BUILD_DIR:-$root/build}
 work=$root/run/measure-cpu
 seconds=${1:-20}
 program=${PROGRAM:-$build/src/app/VelmoraTuner}
+. "$root/scripts/lib/window-session.sh"
 
-"$root/scripts/setup.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target VelmoraTuner detector-sim
-
-rm -rf "$work"
-mkdir -p "$work"
+build_targets VelmoraTuner detector-sim
 link=$work/detector
-cat >"$work/VelmoraTuner.ini" <<EOF
-[Connection]
-ComPort=1
-[Ports]
-COM1=$link
-[Filter]
-Select=24
-EOF
+fresh_work_folder "$work" "$link" '[Filter]' 'Select=24'
 
 xvfb-run -a -s "-screen 0 820x455x24" bash -s "$build" "$work" "$link" "$seconds" "$program" \
     <<'SESSION'

@@ -11,14 +11,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 work=$root/run/measure-idle-cpu
 seconds=${1:-30}
+. "$root/scripts/lib/window-session.sh"
 
-"$root/scripts/setup.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target VelmoraTuner
-
-rm -rf "$work"
-mkdir -p "$work"
-printf '[Connection]\nComPort=1\n[Ports]\nCOM1=%s\n' "$work/no-such-detector" >"$work/VelmoraTuner.ini"
+build_targets VelmoraTuner
+fresh_work_folder "$work" "$work/no-such-detector"
 
 cd "$work"
 xvfb-run -a -s "-screen 0 1024x600x24" bash -c '

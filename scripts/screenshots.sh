@@ -7,20 +7,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 work=$root/run/screenshots
 docs=$root/docs
+. "$root/scripts/lib/window-session.sh"
 
-"$root/scripts/setup.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target VelmoraTuner detector-sim
-
-rm -rf "$work"
-mkdir -p "$work" "$docs"
+build_targets VelmoraTuner detector-sim
 link=$work/detector
-cat >"$work/VelmoraTuner.ini" <<EOF
-[Connection]
-ComPort=1
-[Ports]
-COM1=$link
-EOF
+fresh_work_folder "$work" "$link"
+mkdir -p "$docs"
 
 # The screen is the window's design size, so the window fills it exactly.
 xvfb-run -a -s "-screen 0 820x455x24" bash -s "$build" "$work" "$docs" "$link" <<'SESSION'
