@@ -7,6 +7,7 @@
 // may take at 200 points per second.
 
 #include "TelemetryFrames.h"
+#include "WindowBenchmarkMain.h"
 #include "charts/RangeChartView.h"
 #include "charts/RangeOscillogram.h"
 #include "common/Clock.h"
@@ -155,15 +156,9 @@ BENCHMARK(BM_UpdateWithReplotShare);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Oscillogram oscillogram;
-    g_osc = &oscillogram;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv, [] {
+        auto oscillogram = std::make_unique<Oscillogram>();
+        g_osc = oscillogram.get();
+        return oscillogram;
+    });
 }

@@ -9,6 +9,7 @@
 // 1050). "share_of_20ms" is the mean cost divided by 20 ms; "share_of_tick" divides it by the
 // 1 ms poll period.
 
+#include "WindowBenchmarkMain.h"
 #include "common/Clock.h"
 #include "recording/AlarmRecorder.h"
 #include "recording/OrderedFileWriter.h"
@@ -176,15 +177,9 @@ BENCHMARK(BM_RecordEvent)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const std::unique_ptr<QWidget> window = makeStandInWindow();
-    g_window = window.get();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv, [] {
+        std::unique_ptr<QWidget> window = makeStandInWindow();
+        g_window = window.get();
+        return window;
+    });
 }
