@@ -3,11 +3,11 @@
 #include "charts/RangeOscillogram.h"
 #include "charts/TuneUpChartView.h"
 #include "connection/PollCycle.h"
+#include "protocol/DevicePanel.h"
 #include "protocol/Scales.h"
 
 #include <QGridLayout>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -16,7 +16,7 @@ namespace {
 constexpr int AlignmentHint = 7;
 
 QString millivolts(double value) {
-    return QLocale().toString(value, 'f', 3); // "0.000"
+    return panel::decimalText(value, 3); // "0.000", as the panel's average level
 }
 
 QLabel* namedLabel(const QString& text, const char* name, QWidget* parent) {

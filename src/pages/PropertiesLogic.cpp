@@ -1,6 +1,5 @@
 #include "pages/PropertiesLogic.h"
 
-#include <QLocale>
 #include <cmath>
 
 namespace {
@@ -48,16 +47,6 @@ std::optional<double> NewCoefficient(const QString& text) {
     return value;
 }
 
-QString ThresholdCellText(double percent) {
-    QString text = FormatFourDecimals(percent);
-    const QLocale locale;
-    const QString zeroPoint = locale.zeroDigit() + locale.decimalPoint();
-    const qsizetype at = text.startsWith(locale.negativeSign()) ? locale.negativeSign().size() : 0;
-    if (QStringView(text).sliced(at).startsWith(zeroPoint))
-        text.remove(at, locale.zeroDigit().size());
-    return text;
-}
-
 double StoredThresholdPercent(double percent) {
     return std::round(percent * 10000.0) / 10000.0;
 }
@@ -85,9 +74,9 @@ AppSettings SettingsToWrite(const AppSettings& base, const SupplyScale& scale,
 
 void FillTables(ScaleTables& tables, const AppSettings& values) {
     for (int c = 0; c < ThresholdCodeCount; ++c) {
-        tables.setThresholdCell(ThresholdKind::PP, c, ThresholdCellText(values.pp[c]));
-        tables.setThresholdCell(ThresholdKind::MP, c, ThresholdCellText(values.mp[c]));
-        tables.setThresholdCell(ThresholdKind::BP, c, ThresholdCellText(values.bp[c]));
+        tables.setThresholdCell(ThresholdKind::PP, c, FormatFourDecimals(values.pp[c]));
+        tables.setThresholdCell(ThresholdKind::MP, c, FormatFourDecimals(values.mp[c]));
+        tables.setThresholdCell(ThresholdKind::BP, c, FormatFourDecimals(values.bp[c]));
     }
     for (int d = FirstLengthCode; d <= LastLengthCode; ++d) {
         tables.setLengthCell(0, d, QString::number(values.freq0Dist[d]));

@@ -35,9 +35,6 @@ struct PropertiesChoices {
 AppSettings SettingsToWrite(const AppSettings& base, const SupplyScale& scale,
                             const PropertiesChoices& choices, const ScaleTables& tables);
 
-// A threshold percentage as its cell shows it: "#.####", no digit before the separator below
-// one (",5").
-QString ThresholdCellText(double percent);
 // The percentage kept for a cell: what "#.####" can show, so that the file, the table and its
 // readers hold the same value and a second Apply changes nothing.
 double StoredThresholdPercent(double percent);
