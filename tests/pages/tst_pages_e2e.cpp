@@ -1,6 +1,7 @@
 // The Range settings strip against the simulated detector over a pseudo-terminal: the real port,
 // poll cycle and command sending in between, as the program runs them.
 
+#include "ChooseItem.h"
 #include "SimulatedDetector.h"
 #include "common/Clock.h"
 #include "connection/GateChannel.h"
@@ -69,13 +70,7 @@ struct Rig : SimulatedDetector {
     }
 
     QComboBox* list(const char* name) { return strip.findChild<QComboBox*>(name); }
-    void choose(const char* name, const QString& item) {
-        QComboBox* box = list(name);
-        const int index = box->findText(item);
-        QVERIFY2(index >= 0, qPrintable(item));
-        box->setCurrentIndex(index);
-        emit box->activated(index);
-    }
+    void choose(const char* name, const QString& item) { chooseItem(list(name), item); }
     bool anyAwaiting() const {
         for (CommandCode code : {CommandCode::Mode, CommandCode::Threshold, CommandCode::Section,
                                  CommandCode::Position})

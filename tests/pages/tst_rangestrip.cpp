@@ -1,3 +1,4 @@
+#include "ChooseItem.h"
 #include "ReportFrames.h"
 #include "pages/RangeSettingsStrip.h"
 #include "protocol/CommandSlots.h"
@@ -30,13 +31,7 @@ struct Fixture {
     QString text(const char* list) { return widget(list)->currentText(); }
     bool shown(const char* name) { return widget<QWidget>(name)->isVisibleTo(&strip); }
     // The user picks an entry: only this runs the list's change handler.
-    void choose(const char* list, const QString& item) {
-        QComboBox* box = widget(list);
-        const int index = box->findText(item);
-        QVERIFY2(index >= 0, qPrintable(item));
-        box->setCurrentIndex(index);
-        emit box->activated(index);
-    }
+    void choose(const char* list, const QString& item) { chooseItem(widget(list), item); }
     bool edited() {
         const bool apply = widget<QPushButton>("btnApplyRange")->isEnabled();
         if (apply != widget<QPushButton>("btnCancelRange")->isEnabled())
