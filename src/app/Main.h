@@ -33,7 +33,7 @@ class TfrmPassword;
 // and the command slots, the settings file, the log, the tables and the access level. The
 // poll cycle reaches it through LinkView; the pages built elsewhere are installed into it and
 // driven through the interfaces of WindowParts.h.
-class TfmMain : public QWidget, public LinkView {
+class TfmMain final : public QWidget, public LinkView {
     Q_OBJECT
 public:
     // The pages in tab order: "О нас", "Юстировка", "Настройки", "Свойства".

@@ -64,7 +64,7 @@ RangeChartView::RangeChartView(const RangeChartModel& model, QWidget* parent)
     m_period->setPadding(QMargins(2, 0, 3, 1));
     // A label of its own over the chart: readable over alarm bars too.
     m_period->setBrush(palette().window());
-    syncFromModel();
+    RangeChartView::syncFromModel();
 }
 
 void RangeChartView::setUpAxes() {

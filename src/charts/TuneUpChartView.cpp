@@ -43,7 +43,7 @@ TuneUpChartView::TuneUpChartView(const TuneUpReadings& readings, QWidget* parent
     m_max->setPen(Qt::NoPen);
     m_max->setBrush(Qt::black);
     m_max->data()->add(QCPBarsData(0, 1));
-    syncFromModel();
+    TuneUpChartView::syncFromModel();
 }
 
 void TuneUpChartView::syncFromModel() {

@@ -19,7 +19,7 @@
 class IniFile {
 public:
     // Larger files are refused: a settings file is a few kilobytes.
-    static constexpr qint64 MaxFileBytes = 1024 * 1024;
+    static constexpr qint64 MaxFileBytes = qint64{1024} * 1024;
 
     explicit IniFile(QString path);
     ~IniFile();

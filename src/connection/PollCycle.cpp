@@ -6,7 +6,6 @@
 
 #include <QDateTime>
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <exception>
 
@@ -20,13 +19,10 @@ QByteArray minutesSecondsOf(qint64 epochMs) {
         .toLatin1();
 }
 
-// "nn:ss.zzz" of a duration.
+// "nn:ss.zzz" of a duration (the part below an hour).
 QByteArray minutesSecondsOfDuration(qint64 ms) {
-    char text[32];
-    const qint64 wrapped = ((ms % 3600000) + 3600000) % 3600000;
-    std::snprintf(text, sizeof text, "%02lld:%02lld.%03lld", wrapped / 60000, (wrapped / 1000) % 60,
-                  wrapped % 1000);
-    return text;
+    const auto belowAnHour = int(((ms % 3600000) + 3600000) % 3600000);
+    return QTime(0, 0).addMSecs(belowAnHour).toString(QStringLiteral("mm:ss.zzz")).toLatin1();
 }
 
 } // namespace

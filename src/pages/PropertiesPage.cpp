@@ -290,7 +290,7 @@ SettingsWriteResult PropertiesPage::btnApplayParamsClick() {
     const PropertiesChoices choices{m_selectFilter->currentIndex(),
                                     m_tenPercentFilter->currentIndex(),
                                     m_signalDuringAlarm->isChecked(), m_thresholds->checkedId()};
-    const SettingsWriteResult written =
+    SettingsWriteResult written =
         writeAppSettings(m_file, SettingsToWrite(m_loaded, m_scale, choices, m_tables));
 
     // The tables show what the file now holds, in its normal form.

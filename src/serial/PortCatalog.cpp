@@ -45,9 +45,10 @@ constexpr DeviceFamily kFamilies[] = {
     {"ttyACM", 201, kMaxComPorts - 200, true},
 };
 
+// cppcheck misses the members' reads through std::optional.
 struct DeviceNumber {
-    int number;
-    bool usb;
+    int number; // cppcheck-suppress unusedStructMember
+    bool usb;   // cppcheck-suppress unusedStructMember
 };
 
 // "ttyUSB3" -> COM104. Names outside the rule ("tty0", "ttySAC0", "ttyUSB07") have no number.
