@@ -11,10 +11,9 @@
 #include <QFile>
 #include <QList>
 #include <QObject>
-#include <functional>
-#include <functional>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 
 #include <array>
 #include <random>
