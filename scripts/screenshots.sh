@@ -15,20 +15,11 @@ fresh_work_folder "$work" "$link"
 mkdir -p "$docs"
 
 # The screen is the window's design size, so the window fills it exactly.
-xvfb-run -a -s "-screen 0 820x455x24" bash -s "$build" "$work" "$docs" "$link" <<'SESSION'
+xvfb-run -a -s "-screen 0 820x455x24" bash -s "$build" "$work" "$docs" "$link" "$root" <<'SESSION'
 set -euo pipefail
 build=$1 work=$2 docs=$3 link=$4
-mkfifo "$work/sim.in"
-"$build/tools/detector-sim/detector-sim" --link "$link" --quiet --senspp 23 --sensmp 23 --sensbp 23 --no-stream --seed 7 \
-    <"$work/sim.in" >"$work/detector-sim.out" &
-sim=$!
-exec 3>"$work/sim.in"
-for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
-
-cd "$work"
-"$build/src/app/VelmoraTuner" &
-window=$!
-trap 'kill $window $sim 2>/dev/null || true' EXIT
+. "$5/scripts/lib/window-session.sh"
+start_detector_and_window --senspp 23 --sensmp 23 --sensbp 23 --no-stream --seed 7
 sleep 3
 import -window root "$docs/window-before-connection.png"
 

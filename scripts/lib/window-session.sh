@@ -17,3 +17,19 @@ fresh_work_folder() {
     mkdir -p "$work"
     printf '%s\n' '[Connection]' 'ComPort=1' '[Ports]' "COM1=$device" "$@" >"$work/VelmoraTuner.ini"
 }
+
+# Inside an X session: the simulator on $link (its options as arguments, its standard input
+# read from what is written to descriptor 3), then the window in $work. Sets `sim` and
+# `window`; both are stopped when the session ends.
+start_detector_and_window() {
+    mkfifo "$work/sim.in"
+    "$build/tools/detector-sim/detector-sim" --link "$link" --quiet "$@" \
+        <"$work/sim.in" >"$work/detector-sim.out" &
+    sim=$!
+    exec 3>"$work/sim.in"
+    for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
+    cd "$work"
+    "$build/src/app/VelmoraTuner" &
+    window=$!
+    trap 'kill $window $sim 2>/dev/null || true' EXIT
+}
